@@ -1,0 +1,21 @@
+# GoogleTest for the tests: built from source (Debian's googletest package puts it in
+# /usr/src/googletest) so that one source serves the host and the Windows build alike.
+set(VELMORA_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest source tree")
+set(VELMORA_HAVE_GTEST OFF)
+if(EXISTS ${VELMORA_GTEST_SOURCE_DIR}/CMakeLists.txt)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${VELMORA_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  set(VELMORA_HAVE_GTEST ON)
+else()
+  find_package(GTest QUIET)
+  if(GTest_FOUND)
+    add_library(gtest ALIAS GTest::gtest)
+    add_library(gtest_main ALIAS GTest::gtest_main)
+    set(VELMORA_HAVE_GTEST ON)
+  else()
+    message(STATUS "GoogleTest not found: tests are not built "
+                   "(set VELMORA_GTEST_SOURCE_DIR to a googletest source tree)")
+  endif()
+endif()

@@ -1,0 +1,16 @@
+// The program folder: the folder that holds the running executable, as the system
+// reports it, without a trailing backslash except at a drive root (C:\).
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// The folder part of a full file path: "C:\Tools\Velmora.exe" -> "C:\Tools",
+// "C:\Velmora.exe" -> "C:\".
+std::wstring FolderOfPath(std::wstring_view filePath);
+
+// The running executable's folder (Windows only).
+std::wstring ProgramFolder();
+
+}  // namespace velmora

@@ -1,0 +1,21 @@
+#include <windows.h>
+
+#include "app/ProgramFolder.h"
+
+namespace velmora {
+
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return FolderOfPath(path);
+}
+
+}  // namespace velmora

@@ -1,0 +1,21 @@
+// Small text helpers shared by every subsystem.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// Removes leading and trailing ASCII spaces (only spaces: tabs stay).
+std::wstring TrimSpaces(std::wstring_view text);
+
+// Every half-width character (ASCII 0x21-0x7E, the space, and half-width katakana with
+// their voiced-sound marks) replaced by its full-width form: C becomes U+FF23.
+std::wstring ToFullWidth(std::wstring_view text);
+
+// ASCII letters a-z to A-Z; everything else unchanged.
+std::wstring ToUpperAscii(std::wstring_view text);
+
+// The text before the first NUL of a fixed-size character field.
+std::wstring_view UpToNul(std::wstring_view field);
+
+}  // namespace velmora

@@ -1,0 +1,20 @@
+// Velmora: warns when a drive's free space falls to or below a threshold, or when a
+// directory tree's used size rises to or above one. The process is the main window:
+// loading it decides the run mode, and unloading it ends the process.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "ui/frmVelmora1.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // A drive without medium must not raise the system's "insert a disk" box: the
+  // automatic run reports such a drive with its own message.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  velmora::ui::frmVelmora1 form;
+  if (!form.Load()) return 3;
+  return form.Run();
+}

@@ -1,0 +1,30 @@
+// Free space of a drive, from the four counts the system reports for its root.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace velmora {
+
+struct DiskCounts {
+  int32_t sectorsPerCluster = 0;
+  int32_t bytesPerSector = 0;
+  int32_t freeClusters = 0;
+  int32_t totalClusters = 0;
+};
+
+// Asks the system for the counts of a drive root; false when the query fails.
+using DiskFreeQuery = std::function<bool(const std::wstring& rootPath, DiskCounts& counts)>;
+
+// Free size in the unit (0 KB, 1 MB, 2 GB), computed step by step in single precision
+// so that no product of the counts is formed and volumes of any size need no special
+// handling. False for any other unit code or a failed query.
+bool DriveSpaceChk(int32_t unit, const std::wstring& rootPath, float& size, const DiskFreeQuery& query);
+
+// The same, asking the system (GetDiskFreeSpaceW).
+bool DriveSpaceChk(int32_t unit, const std::wstring& rootPath, float& size);
+
+// The query of the running system (Windows only).
+bool SystemDiskFree(const std::wstring& rootPath, DiskCounts& counts);
+
+}  // namespace velmora

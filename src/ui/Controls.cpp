@@ -1,0 +1,33 @@
+#include "ui/Controls.h"
+
+namespace velmora::ui {
+
+std::wstring GetText(HWND control) {
+  int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  int copied = GetWindowTextW(control, text.data(), length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
+void SetText(HWND control, const std::wstring& text) { SetWindowTextW(control, text.c_str()); }
+
+void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title, UINT icon) {
+  MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK | icon);
+}
+
+void DoEvents() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    HWND top = GetAncestor(msg.hwnd, GA_ROOT);
+    if (top && IsDialogMessageW(top, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace velmora::ui

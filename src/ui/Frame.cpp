@@ -1,0 +1,93 @@
+#include "ui/Frame.h"
+
+#include <memory>
+
+namespace velmora::ui {
+namespace {
+
+constexpr wchar_t kFrameClass[] = L"VelmoraFrame";
+
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* style = reinterpret_cast<FrameStyle*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  switch (msg) {
+    case WM_NCCREATE: {
+      auto* given = static_cast<const FrameStyle*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new FrameStyle(*given)));
+      break;
+    }
+    case WM_NCDESTROY:
+      delete style;
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      break;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+      return SendMessageW(GetParent(hwnd), msg, wp, lp);
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      if (style && style->border) {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        wchar_t caption[256];
+        int length = GetWindowTextW(hwnd, caption, 256);
+        HGDIOBJ oldFont = SelectObject(dc, style->font ? style->font : GetStockObject(DEFAULT_GUI_FONT));
+        TEXTMETRICW tm;
+        GetTextMetricsW(dc, &tm);
+        RECT border = rc;
+        border.top = tm.tmHeight / 2;
+        DrawEdge(dc, &border, EDGE_ETCHED, BF_RECT);
+        if (length > 0) {
+          SIZE extent;
+          GetTextExtentPoint32W(dc, caption, length, &extent);
+          RECT text{8, 0, 8 + extent.cx + 4, tm.tmHeight};
+          FillRect(dc, &text, GetSysColorBrush(COLOR_BTNFACE));
+          SetBkMode(dc, TRANSPARENT);
+          SetTextColor(dc, style->captionColor == CLR_DEFAULT ? GetSysColor(COLOR_BTNTEXT) : style->captionColor);
+          TextOutW(dc, 10, 0, caption, length);
+        }
+        SelectObject(dc, oldFont);
+      }
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_SETTEXT: {
+      LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return r;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void RegisterFrameClass() {
+  static bool registered = false;
+  if (registered) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = FrameProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kFrameClass;
+  RegisterClassExW(&wc);
+  registered = true;
+}
+
+}  // namespace
+
+HWND CreateFrame(HWND parent, const wchar_t* caption, const FrameStyle& style, int left, int top, int width,
+                 int height) {
+  RegisterFrameClass();
+  return CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                         left, top, width, height, parent, nullptr, GetModuleHandleW(nullptr),
+                         const_cast<FrameStyle*>(&style));
+}
+
+}  // namespace velmora::ui

@@ -1,0 +1,41 @@
+// A thin base for the program's top-level windows: the object travels through
+// CreateWindowExW's parameter and is picked up in WM_NCCREATE; WM_COMMAND is routed
+// through a table of (notification, control id) to the handler.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <utility>
+
+namespace velmora::ui {
+
+class Window {
+ public:
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  virtual ~Window();
+
+  HWND hwnd() const { return hwnd_; }
+
+ protected:
+  // Registers the class once (per name) and creates the window with this object.
+  bool CreateTopLevel(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
+                      HMENU menu, HWND owner);
+
+  // Routes WM_COMMAND with this notification code from this control (or menu) id.
+  void Route(WORD notification, int id, std::function<void()> handler);
+
+  // Messages not routed: return true when handled, with the result in `result`.
+  virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+
+  HWND hwnd_ = nullptr;
+  std::map<std::pair<WORD, int>, std::function<void()>> routes_;
+};
+
+}  // namespace velmora::ui

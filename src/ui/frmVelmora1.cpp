@@ -1,0 +1,306 @@
+// The main window's layout, page switch and message dispatch.
+#include "ui/frmVelmora1.h"
+
+#include <commctrl.h>
+
+#include "base/Texts.h"
+#include "base/Twips.h"
+#include "ui/ControlIds.h"
+#include "ui/Controls.h"
+#include "ui/Frame.h"
+
+namespace velmora::ui {
+namespace {
+
+constexpr wchar_t kMainClass[] = L"VelmoraMain";
+constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+// Window geometry in twips.
+constexpr int kDesignClientWidth = 11940;
+constexpr int kClientHeight = 6975;
+
+constexpr COLORREF kTabIdle = RGB(192, 192, 192);
+constexpr COLORREF kTabSelected = RGB(0, 0, 255);
+constexpr COLORREF kDirPageCaption = RGB(0, 0, 192);
+
+HFONT MakeFont(const wchar_t* face, double points, bool bold, int dpi) {
+  LOGFONTW lf{};
+  lf.lfHeight = -static_cast<LONG>(points * dpi / 72.0 + 0.5);
+  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  lf.lfQuality = DEFAULT_QUALITY;
+  wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+  return CreateFontIndirectW(&lf);
+}
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+frmVelmora1::frmVelmora1() = default;
+
+frmVelmora1::~frmVelmora1() {
+  for (HFONT font : {fontWindow_, fontPage_, fontBold_, fontPGothic_})
+    if (font) DeleteObject(font);
+}
+
+bool frmVelmora1::Load() {
+  dpi_ = ScreenDpi();
+  fontWindow_ = MakeFont(texts::kFontGothic, 9.75, false, dpi_);
+  fontPage_ = MakeFont(texts::kFontGothic, 12, true, dpi_);
+  fontBold_ = MakeFont(texts::kFontGothic, 9.75, true, dpi_);
+  fontPGothic_ = MakeFont(texts::kFontPGothic, 9.75, false, dpi_);
+
+  HMENU menu = CreateMenu();
+  AppendMenuW(menu, MF_STRING, ids::kMnuHelp, texts::kMnuHelp);
+  AppendMenuW(menu, MF_STRING, ids::kMnuVer, texts::kMnuVer);
+  if (!CreateTopLevel(kMainClass, texts::kMainCaption, kMainStyle, WS_EX_CONTROLPARENT, menu, nullptr))
+    return false;
+
+  // The designed size: both pages side by side, the client area 6975 twips high.
+  RECT rc{0, 0, TwipsToPixels(kDesignClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_)};
+  AdjustWindowRectEx(&rc, kMainStyle, TRUE, WS_EX_CONTROLPARENT);
+  SetWindowPos(hwnd(), nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER | SWP_NOMOVE);
+  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fontWindow_), FALSE);
+
+  CreateControls();
+  CreateTooltips();
+  RouteEvents();
+  Timer1.Attach(hwnd(), ids::kTimer1, 100);
+  Form_Load();
+  return true;
+}
+
+HWND frmVelmora1::Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left,
+                        int top, int width, int height, HFONT font) {
+  DWORD exStyle = wcscmp(cls, WC_EDITW) == 0 ? WS_EX_CLIENTEDGE : 0;
+  HWND child = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
+                               TwipsToPixels(left, dpi_), TwipsToPixels(top, dpi_), TwipsToPixels(width, dpi_),
+                               TwipsToPixels(height, dpi_), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : fontWindow_), FALSE);
+  return child;
+}
+
+void frmVelmora1::CreateControls() {
+  HWND w = hwnd();
+  auto frame = [&](HWND parent, const wchar_t* caption, HFONT font, COLORREF color, int l, int t, int wd, int h) {
+    return CreateFrame(parent, caption, FrameStyle{font, color, true}, TwipsToPixels(l, dpi_),
+                       TwipsToPixels(t, dpi_), TwipsToPixels(wd, dpi_), TwipsToPixels(h, dpi_));
+  };
+  const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
+  const DWORD label = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+  const DWORD headline = SS_LEFT | SS_NOPREFIX;  // wraps onto a second line
+
+  // Creation order is the keyboard focus order.
+  cmdTab[0] = Child(w, WC_BUTTONW, texts::kTabDrive, WS_TABSTOP | BS_OWNERDRAW, ids::kCmdTab0, 120, 120, 2775, 375,
+                    nullptr);
+  cmdTab[1] = Child(w, WC_BUTTONW, texts::kTabDir, WS_TABSTOP | BS_OWNERDRAW, ids::kCmdTab1, 3120, 120, 2775, 375,
+                    nullptr);
+
+  // Drive check page.
+  fraMain[0] = frame(w, texts::kPageDrive, fontPage_, CLR_DEFAULT, 120, 720, 5775, 5415);
+  SetWindowLongPtrW(fraMain[0], GWLP_ID, ids::kFraMain0);
+  Label1[0] = Child(fraMain[0], WC_STATICW, texts::kHeadlineDrive, headline, ids::kLabel1_0, 240, 360, 5280, 435,
+                    fontBold_);
+  Frame1 = frame(fraMain[0], texts::kFrame1, fontBold_, CLR_DEFAULT, 240, 960, 5295, 1215);
+  Drive1 = Child(Frame1, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, ids::kDrive1, 240, 360,
+                 2295, 315 * 10, nullptr);
+  lbl1 = Child(Frame1, WC_STATICW, texts::kLbl1, label, ids::kLbl1, 3120, 405, 975, 195, nullptr);
+  lblAki = Child(Frame1, WC_STATICW, texts::kLblAkiDesign, SS_RIGHT | SS_NOPREFIX, ids::kLblAki, 3720, 400, 1455, 300, nullptr);
+  Frame2 = frame(fraMain[0], texts::kFrame2, fontBold_, CLR_DEFAULT, 240, 2280, 5295, 855);
+  txtSize[0] = Child(Frame2, WC_EDITW, texts::kSizeDefault, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtSize0, 240, 360,
+                     735, 300, nullptr);
+  lblData[0] = Child(Frame2, WC_STATICW, texts::kLblData, label, ids::kLblData0, 1080, 405, 4140, 195, nullptr);
+  Frame3 = frame(fraMain[0], texts::kFrame3, fontBold_, CLR_DEFAULT, 240, 3240, 5295, 1935);
+  cmdShortCut[0] = Child(Frame3, WC_BUTTONW, texts::kCmdShortCut, button, ids::kCmdShortCut0, 240, 360, 4815, 375,
+                         nullptr);
+  Label2[1] = Child(Frame3, WC_STATICW, texts::kLabel2_1, label, ids::kLabel2_0 + 1, 240, 960, 4965, 195, nullptr);
+  Label2[2] = Child(Frame3, WC_STATICW, texts::kLabel2_2, label, ids::kLabel2_0 + 2, 240, 1200, 5010, 195, nullptr);
+  Label2[0] = Child(Frame3, WC_STATICW, texts::kLabel2_0, label, ids::kLabel2_0 + 0, 240, 1560, 5055, 195, nullptr);
+
+  // Directory check page, designed beside the drive page.
+  fraMain[1] = frame(w, texts::kPageDir, fontPage_, kDirPageCaption, 6000, 720, 5775, 5415);
+  SetWindowLongPtrW(fraMain[1], GWLP_ID, ids::kFraMain1);
+  Label1[1] = Child(fraMain[1], WC_STATICW, texts::kHeadlineDir, headline, ids::kLabel1_1, 240, 360, 5280, 435,
+                    fontBold_);
+  Frame7 = frame(fraMain[1], texts::kFrame7, fontBold_, CLR_DEFAULT, 240, 960, 5295, 1215);
+  txtDir = Child(Frame7, WC_EDITW, texts::kTxtDirDesign, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtDir, 240, 360, 4695,
+                 285, nullptr);
+  cmdPath = Child(Frame7, WC_BUTTONW, texts::kCmdPath, button, ids::kCmdPath, 4920, 360, 255, 255, fontPGothic_);
+  cmdSiyou = Child(Frame7, WC_BUTTONW, texts::kCmdSiyou, button, ids::kCmdSiyou, 240, 720, 2295, 255, nullptr);
+  Label4 = Child(Frame7, WC_STATICW, texts::kLabel4, label, ids::kLabel4, 3120, 720, 975, 195, nullptr);
+  lblSiyou = Child(Frame7, WC_STATICW, texts::kLblSiyouInitial, SS_RIGHT | SS_NOPREFIX, ids::kLblSiyou, 3690, 720, 1455, 300,
+                   nullptr);
+  Frame8 = frame(fraMain[1], texts::kFrame8, fontBold_, CLR_DEFAULT, 240, 2280, 5295, 855);
+  txtSize[1] = Child(Frame8, WC_EDITW, texts::kSizeDefault, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtSize1, 240, 360,
+                     735, 300, nullptr);
+  lblData[1] = Child(Frame8, WC_STATICW, texts::kLblData, label, ids::kLblData1, 1080, 405, 4140, 195, nullptr);
+  Frame9 = frame(fraMain[1], texts::kFrame9, fontBold_, CLR_DEFAULT, 240, 3240, 5295, 1935);
+  cmdShortCut[1] = Child(Frame9, WC_BUTTONW, texts::kCmdShortCut, button, ids::kCmdShortCut1, 240, 360, 4815, 375,
+                         nullptr);
+  Label2[4] = Child(Frame9, WC_STATICW, texts::kLabel2_4, label, ids::kLabel2_0 + 4, 240, 960, 4965, 195, nullptr);
+  Label2[5] = Child(Frame9, WC_STATICW, texts::kLabel2_5, label, ids::kLabel2_0 + 5, 240, 1200, 4290, 195, nullptr);
+  Label2[3] = Child(Frame9, WC_STATICW, texts::kLabel2_3, label, ids::kLabel2_0 + 3, 240, 1560, 4485, 195, nullptr);
+
+  // The value labels overlap their captions' boxes: the values are right-aligned and
+  // the captions stay above them, so neither hides the other.
+  SetWindowPos(lbl1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(Label4, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+
+  // The common row. Frame4 is an invisible container; it is designed 3855 twips wide,
+  // which would reach under the log-folder button, so its window ends where the button
+  // begins (the check boxes inside are 2775 twips wide).
+  Frame4 = CreateFrame(w, L"", FrameStyle{nullptr, CLR_DEFAULT, false}, TwipsToPixels(120, dpi_),
+                       TwipsToPixels(6360, dpi_), TwipsToPixels(3720 - 120, dpi_), TwipsToPixels(495, dpi_));
+  chkLog[0] = Child(Frame4, WC_BUTTONW, texts::kChkLogCsv, WS_TABSTOP | BS_3STATE, ids::kChkLog0, 0, 0, 2775, 255,
+                    nullptr);
+  chkLog[1] = Child(Frame4, WC_BUTTONW, texts::kChkLogTxt, WS_TABSTOP | BS_3STATE, ids::kChkLog1, 0, 240, 2775, 255,
+                    nullptr);
+  cmdRogu = Child(w, WC_BUTTONW, texts::kCmdRogu, button, ids::kCmdRogu, 3720, 6360, 1215, 495, nullptr);
+  cmdEnd = Child(w, WC_BUTTONW, texts::kCmdEnd, button, ids::kCmdEnd, 5160, 6360, 735, 495, nullptr);
+
+  for (HWND box : txtSize) SendMessageW(box, EM_LIMITTEXT, 4, 0);
+  tabColor_[0] = tabColor_[1] = kTabIdle;
+  FillDriveList();
+}
+
+void frmVelmora1::CreateTooltips() {
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  auto add = [&](HWND control, const wchar_t* tip) {
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = GetParent(control);
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = const_cast<wchar_t*>(tip);
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  };
+  add(cmdSiyou, texts::kCmdSiyouTip);
+  add(chkLog[0], texts::kChkLogTip);
+  add(chkLog[1], texts::kChkLogTip);
+  add(cmdRogu, texts::kCmdRoguTip);
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 600);
+}
+
+void frmVelmora1::RouteEvents() {
+  Route(BN_CLICKED, ids::kCmdTab0, [this] { cmdTab_Click(0); });
+  Route(BN_CLICKED, ids::kCmdTab1, [this] { cmdTab_Click(1); });
+  Route(CBN_SELCHANGE, ids::kDrive1, [this] { Drive1_Change(); });
+  Route(EN_SETFOCUS, ids::kTxtSize0, [this] { txtSize_GotFocus(0); });
+  Route(EN_SETFOCUS, ids::kTxtSize1, [this] { txtSize_GotFocus(1); });
+  Route(BN_CLICKED, ids::kCmdPath, [this] { cmdPath_Click(); });
+  Route(BN_CLICKED, ids::kCmdSiyou, [this] { cmdSiyou_Click(); });
+  Route(BN_CLICKED, ids::kCmdShortCut0, [this] { cmdShortCut_Click(0); });
+  Route(BN_CLICKED, ids::kCmdShortCut1, [this] { cmdShortCut_Click(1); });
+  Route(BN_CLICKED, ids::kChkLog0, [this] { SetLogOption(0, LogOption(0) == BST_CHECKED ? 0 : 1); });
+  Route(BN_CLICKED, ids::kChkLog1, [this] { SetLogOption(1, LogOption(1) == BST_CHECKED ? 0 : 1); });
+  Route(BN_CLICKED, ids::kCmdRogu, [this] { cmdRogu_Click(); });
+  Route(BN_CLICKED, ids::kCmdEnd, [this] { cmdEnd_Click(); });
+  Route(0, ids::kMnuHelp, [this] { mnuHelp_Click(); });
+  Route(0, ids::kMnuVer, [this] { mnuVer_Click(); });
+}
+
+int frmVelmora1::LogOption(int index) const {
+  return static_cast<int>(SendMessageW(chkLog[index], BM_GETCHECK, 0, 0));
+}
+
+bool frmVelmora1::SetLogOption(int index, int value) {
+  if (value < 0 || value > 2) return false;
+  if (LogOption(index) == value) return true;
+  SendMessageW(chkLog[index], BM_SETCHECK, static_cast<WPARAM>(value), 0);
+  chkLog_Click(index);
+  return true;
+}
+
+void frmVelmora1::cmdTab_Click(int Index) {
+  if (Index == CurTab) return;
+  ShowWindow(fraMain[0], SW_HIDE);
+  ShowWindow(fraMain[1], SW_HIDE);
+  for (int i = 0; i <= 1; ++i) {
+    tabColor_[i] = kTabIdle;
+    EnableWindow(cmdTab[i], TRUE);
+  }
+  ShowWindow(fraMain[Index], SW_SHOW);
+  tabColor_[Index] = kTabSelected;
+  EnableWindow(cmdTab[Index], FALSE);
+  for (HWND tab : cmdTab) InvalidateRect(tab, nullptr, TRUE);
+  CurTab = static_cast<int16_t>(Index);
+}
+
+void frmVelmora1::txtSize_GotFocus(int Index) {
+  int length = GetWindowTextLengthW(txtSize[Index]);
+  SendMessageW(txtSize[Index], EM_SETSEL, 0, length);
+}
+
+void frmVelmora1::PaintTab(const DRAWITEMSTRUCT& item) {
+  int index = item.hwndItem == cmdTab[1] ? 1 : 0;
+  RECT rc = item.rcItem;
+  HBRUSH brush = CreateSolidBrush(tabColor_[index]);
+  FillRect(item.hDC, &rc, brush);
+  DeleteObject(brush);
+  bool pushed = (item.itemState & ODS_SELECTED) != 0;
+  DrawEdge(item.hDC, &rc, pushed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  wchar_t caption[64];
+  int length = GetWindowTextW(item.hwndItem, caption, 64);
+  SetBkMode(item.hDC, TRANSPARENT);
+  bool disabled = (item.itemState & ODS_DISABLED) != 0;
+  RECT text = rc;
+  if (pushed) OffsetRect(&text, 1, 1);
+  if (disabled) {
+    // Embossed, as the system draws disabled text.
+    RECT shadow = text;
+    OffsetRect(&shadow, 1, 1);
+    SetTextColor(item.hDC, GetSysColor(COLOR_BTNHIGHLIGHT));
+    DrawTextW(item.hDC, caption, length, &shadow, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SetTextColor(item.hDC, GetSysColor(COLOR_GRAYTEXT));
+  } else {
+    SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
+  }
+  DrawTextW(item.hDC, caption, length, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  if ((item.itemState & ODS_FOCUS) && !disabled) {
+    RECT focus = rc;
+    InflateRect(&focus, -4, -4);
+    DrawFocusRect(item.hDC, &focus);
+  }
+}
+
+bool frmVelmora1::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      if (item.hwndItem != cmdTab[0] && item.hwndItem != cmdTab[1]) return false;
+      PaintTab(item);
+      result = TRUE;
+      return true;
+    }
+    case WM_TIMER:
+      if (wp != Timer1.Id()) return false;
+      Timer1_Timer();
+      return true;
+    case WM_CLOSE:
+      Form_Unload();
+      return true;
+    default:
+      return false;
+  }
+}
+
+int frmVelmora1::Run() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageW(hwnd(), &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return exitCode;
+}
+
+}  // namespace velmora::ui

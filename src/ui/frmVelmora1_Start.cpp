@@ -1,0 +1,76 @@
+// Start-up and run modes: Form_Load decides the mode, Form_Unload ends the process.
+#include "ui/frmVelmora1.h"
+
+#include "app/ProgramFolder.h"
+#include "base/Number.h"
+#include "base/Text.h"
+#include "base/Twips.h"
+#include "ui/Controls.h"
+
+namespace velmora::ui {
+namespace {
+
+// The command line without the program's own path.
+std::wstring ArgumentText() {
+  std::wstring_view line = GetCommandLineW();
+  size_t i = 0;
+  if (!line.empty() && line[0] == L'"') {
+    size_t close = line.find(L'"', 1);
+    i = close == std::wstring_view::npos ? line.size() : close + 1;
+  } else {
+    while (i < line.size() && line[i] != L' ' && line[i] != L'\t') ++i;
+  }
+  while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) ++i;
+  return std::wstring(line.substr(i));
+}
+
+}  // namespace
+
+void frmVelmora1::Form_Load() {
+  SetText(txtDir, ProgramFolder());
+  SetText(lblAki, L"");
+  IniRead();
+  std::wstring args = ArgumentText();
+  if (!args.empty()) {
+    RECT rc;
+    GetWindowRect(hwnd(), &rc);
+    SetWindowPos(hwnd(), nullptr, TwipsToPixels(-10000, dpi_), TwipsToPixels(-10000, dpi_), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(hwnd(), SW_HIDE);
+    Timer1.SetEnabled(true);
+    return;
+  }
+
+  ArgDisk.clear();
+  ArgSize = 0;
+  RECT frame0;
+  GetWindowRect(fraMain[0], &frame0);
+  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&frame0), 2);
+  SetWindowPos(fraMain[1], nullptr, frame0.left, frame0.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
+  RECT window;
+  GetWindowRect(hwnd(), &window);
+  int width = TwipsToPixels(6120, dpi_);
+  int height = window.bottom - window.top;
+  int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  SetWindowPos(hwnd(), nullptr, left, top, width, height, SWP_NOZORDER);
+
+  std::wstring drive = GetText(Drive1);
+  AkiSizeDisp(drive.substr(0, 1));
+  CurTab = -1;
+  cmdTab_Click(0);
+  ShowWindow(hwnd(), SW_SHOW);
+  UpdateWindow(hwnd());
+}
+
+void frmVelmora1::Form_Unload() {
+  if (unloading_) return;
+  unloading_ = true;
+  if (ArgSize == 0) IniWrite();
+  ExitProcess(static_cast<UINT>(exitCode));
+}
+
+void frmVelmora1::cmdEnd_Click() { Form_Unload(); }
+
+}  // namespace velmora::ui
