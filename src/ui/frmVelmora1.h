@@ -64,10 +64,11 @@ class frmVelmora1 : public Window {
   void cmdSiyou_Click();
   // Automatic check run (frmVelmora1_Auto.cpp)
   void Timer1_Timer();
-  // Settings file, check log, log options (frmVelmora1_Store.cpp)
+  // Check log (frmVelmora1_Log.cpp)
+  bool LogWrite(int16_t kind, bool found, const std::wstring& target, float size, float limit, int16_t result);
+  // Settings file and log options (frmVelmora1_Store.cpp)
   void IniRead();
   void IniWrite();
-  bool LogWrite(int16_t kind, bool found, const std::wstring& target, float size, float limit, int16_t result);
   void chkLog_Click(int Index);
   void cmdRogu_Click();
   // Start-up shortcut (frmVelmora1_ShortCut.cpp)

@@ -1,41 +1,27 @@
 // Start-up and run modes: Form_Load decides the mode, Form_Unload ends the process.
 #include "ui/frmVelmora1.h"
 
+#include "app/MCommandGet.h"
 #include "app/ProgramFolder.h"
 #include "base/Number.h"
 #include "base/Text.h"
+#include "base/Texts.h"
 #include "base/Twips.h"
 #include "ui/Controls.h"
 
 namespace velmora::ui {
-namespace {
-
-// The command line without the program's own path.
-std::wstring ArgumentText() {
-  std::wstring_view line = GetCommandLineW();
-  size_t i = 0;
-  if (!line.empty() && line[0] == L'"') {
-    size_t close = line.find(L'"', 1);
-    i = close == std::wstring_view::npos ? line.size() : close + 1;
-  } else {
-    while (i < line.size() && line[i] != L' ' && line[i] != L'\t') ++i;
-  }
-  while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) ++i;
-  return std::wstring(line.substr(i));
-}
-
-}  // namespace
 
 void frmVelmora1::Form_Load() {
   SetText(txtDir, ProgramFolder());
   SetText(lblAki, L"");
   IniRead();
-  std::wstring args = ArgumentText();
+  std::wstring args = ArgumentText(GetCommandLineW());
   if (!args.empty()) {
-    RECT rc;
-    GetWindowRect(hwnd(), &rc);
     SetWindowPos(hwnd(), nullptr, TwipsToPixels(-10000, dpi_), TwipsToPixels(-10000, dpi_), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ArgDisk = TrimSpaces(CommandGet(args, texts::kArgDisk));
+    ArgDir = TrimSpaces(CommandGet(args, texts::kArgDir));
+    ArgSize = static_cast<float>(LeadingNumber(CommandGet(args, texts::kArgSize)));
     ShowWindow(hwnd(), SW_HIDE);
     Timer1.SetEnabled(true);
     return;

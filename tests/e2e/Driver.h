@@ -1,0 +1,87 @@
+// The end-to-end test driver: starts Velmora.exe from a program folder of its own,
+// finds its windows and controls, types, clicks, reads texts and message boxes.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora::e2e {
+
+// The Velmora.exe that the build produced (beside the test programs' folder).
+std::wstring BuiltExePath();
+
+// A fresh temporary program folder holding a copy of Velmora.exe (and of the other
+// files shipped beside it that exist in the build folder); deleted with its content
+// when the object goes.
+class ProgramDir {
+ public:
+  ProgramDir();
+  ~ProgramDir();
+  ProgramDir(const ProgramDir&) = delete;
+  ProgramDir& operator=(const ProgramDir&) = delete;
+
+  const std::wstring& Path() const { return path_; }
+  std::wstring Exe() const { return path_ + L"\\Velmora.exe"; }
+  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+  void Write(const std::wstring& name, const std::string& bytes) const;
+  std::optional<std::string> Read(const std::wstring& name) const;  // nothing when absent
+  bool Exists(const std::wstring& name) const;
+
+ private:
+  std::wstring path_;
+};
+
+// A started Velmora process. Killed when the object goes, if still running.
+class Process {
+ public:
+  // Starts `exe` with the argument text `args` (may be empty) in `workDir`.
+  Process(const std::wstring& exe, const std::wstring& args, const std::wstring& workDir = L"");
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  bool Started() const { return info_.hProcess != nullptr; }
+  DWORD Id() const { return info_.dwProcessId; }
+  // The exit code, or nothing when it has not ended within the time.
+  std::optional<DWORD> WaitExit(DWORD timeoutMs);
+
+  // The process's visible or hidden top-level window of this class and caption
+  // (either may be null), waiting up to the time.
+  HWND WaitWindow(const wchar_t* className, const wchar_t* caption, DWORD timeoutMs, bool visibleOnly = true) const;
+  // The main window, "Velmora  ドライブ空き容量確認".
+  HWND WaitMainWindow(DWORD timeoutMs = 10000) const { return WaitWindow(nullptr, L"Velmora  ドライブ空き容量確認", timeoutMs); }
+  // Every visible top-level window of the process.
+  std::vector<HWND> Windows() const;
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// A message box (#32770) as a user sees it.
+struct MessageBoxSeen {
+  HWND hwnd = nullptr;
+  std::wstring title;
+  std::wstring text;  // the prompt, lines joined with CR LF as the program gave them
+  UINT icon = 0;      // MB_ICONSTOP, MB_ICONEXCLAMATION, MB_ICONINFORMATION or 0
+};
+std::optional<MessageBoxSeen> WaitMessageBox(const Process& process, DWORD timeoutMs);
+void CloseMessageBox(const MessageBoxSeen& box);  // presses OK
+
+// Controls of a window, found by control id anywhere below it (through the frames).
+HWND Control(HWND top, int id);
+std::wstring Text(HWND control);
+void SetText(HWND control, const std::wstring& text);  // WM_SETTEXT, as typing would leave it
+void Click(HWND control);                              // posted, so a modal box does not block
+// Selects the combo box entry and notifies the parent as a user's choice would.
+void SelectComboEntry(HWND combo, int index);
+// Control rectangle in the top window's client coordinates, in pixels.
+RECT ClientRectOf(HWND top, HWND control);
+// Screen DPI the program lays out with.
+int Dpi();
+
+// Saves a screenshot of the whole screen as a 24-bit BMP.
+bool SaveScreenshot(const std::wstring& bmpPath);
+
+}  // namespace velmora::e2e
