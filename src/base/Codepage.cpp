@@ -15,11 +15,13 @@ namespace {
 constexpr UINT kCodePage = 932;
 }
 
+// Characters code page 932 lacks become "?", never a look-alike ("é" is not "e"): a
+// path written into a file must not name another file.
 std::string ToCp932(std::wstring_view text) {
   if (text.empty()) return {};
-  int n = WideCharToMultiByte(kCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, "?", nullptr);
+  int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0, "?", nullptr);
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kCodePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, "?", nullptr);
+  WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), out.data(), n, "?", nullptr);
   return out;
 }
 

@@ -1,0 +1,310 @@
+#include "Driver.h"
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace velmora::e2e {
+namespace {
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+std::wstring OwnFolder() {
+  wchar_t path[MAX_PATH * 2];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+  return FolderOf(std::wstring(path, n));
+}
+
+void DeleteTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring full = dir + L"\\" + name;
+      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        DeleteTree(full);
+      else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveDirectoryW(full.c_str());
+      else
+        DeleteFileW(full.c_str());
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+
+template <typename Pred>
+HWND WaitFor(DWORD timeoutMs, Pred pred) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND found = pred()) return found;
+    if (GetTickCount() - start >= timeoutMs) return nullptr;
+    Sleep(20);
+  }
+}
+
+struct WindowSearch {
+  DWORD pid;
+  bool visibleOnly;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<WindowSearch*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == s->pid && (!s->visibleOnly || IsWindowVisible(hwnd))) s->found.push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD pid, bool visibleOnly) {
+  WindowSearch search{pid, visibleOnly, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchControl(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<ControlSearch*>(lp);
+  if (GetDlgCtrlID(hwnd) != s->id) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[256] = L"";
+  GetClassNameW(hwnd, name, 256);
+  return name;
+}
+
+// The pixels of an icon, to compare icons across processes.
+std::vector<unsigned char> IconPixels(HICON icon) {
+  std::vector<unsigned char> pixels;
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return pixels;
+  HDC dc = GetDC(nullptr);
+  for (HBITMAP bitmap : {info.hbmColor, info.hbmMask}) {
+    if (!bitmap) continue;
+    BITMAP bm{};
+    GetObjectW(bitmap, sizeof bm, &bm);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = bm.bmWidth;
+    bi.bmiHeader.biHeight = bm.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    std::vector<unsigned char> part(static_cast<size_t>(bm.bmWidth) * bm.bmHeight * 4);
+    GetDIBits(dc, bitmap, 0, bm.bmHeight, part.data(), &bi, DIB_RGB_COLORS);
+    pixels.insert(pixels.end(), part.begin(), part.end());
+    DeleteObject(bitmap);
+  }
+  ReleaseDC(nullptr, dc);
+  return pixels;
+}
+
+UINT IconKind(HICON shown) {
+  auto pixels = IconPixels(shown);
+  if (pixels.empty()) return 0;
+  const std::pair<const wchar_t*, UINT> kinds[] = {
+      {IDI_HAND, MB_ICONSTOP}, {IDI_EXCLAMATION, MB_ICONEXCLAMATION}, {IDI_ASTERISK, MB_ICONINFORMATION},
+      {IDI_QUESTION, MB_ICONQUESTION}};
+  for (const auto& [id, kind] : kinds)
+    if (IconPixels(LoadIconW(nullptr, id)) == pixels) return kind;
+  return 0;
+}
+
+}  // namespace
+
+std::wstring BuiltExePath() { return FolderOf(OwnFolder()) + L"\\Velmora.exe"; }
+
+ProgramDir::ProgramDir() {
+  static std::atomic<int> counter{0};
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  path_ = std::wstring(temp) + L"velmora-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+          std::to_wstring(counter++) + L"-" + std::to_wstring(GetTickCount());
+  if (!path_.empty() && path_.back() == L'\\') path_.pop_back();
+  CreateDirectoryW(path_.c_str(), nullptr);
+  std::wstring build = FolderOf(BuiltExePath());
+  for (const wchar_t* shipped : {L"Velmora.exe", L"vb6stkit.dll", L"Velmora.html"})
+    CopyFileW((build + L"\\" + shipped).c_str(), File(shipped).c_str(), FALSE);
+}
+
+ProgramDir::~ProgramDir() { DeleteTree(path_); }
+
+void ProgramDir::Write(const std::wstring& name, const std::string& bytes) const {
+  HANDLE file = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::optional<std::string> ProgramDir::Read(const std::wstring& name) const {
+  HANDLE file = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buf, sizeof buf, &got, nullptr) && got > 0) bytes.append(buf, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool ProgramDir::Exists(const std::wstring& name) const {
+  return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+Process::Process(const std::wstring& exe, const std::wstring& args, const std::wstring& workDir) {
+  std::wstring line = L"\"" + exe + L"\"";
+  if (!args.empty()) line += L" " + args;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workDir.empty() ? nullptr : workDir.c_str(), &si, &info_))
+    info_ = {};
+}
+
+Process::~Process() {
+  if (!info_.hProcess) return;
+  if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+std::optional<DWORD> Process::WaitExit(DWORD timeoutMs) {
+  if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD code = 0;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+HWND Process::WaitWindow(const wchar_t* className, const wchar_t* caption, DWORD timeoutMs, bool visibleOnly) const {
+  return WaitFor(timeoutMs, [&]() -> HWND {
+    for (HWND hwnd : TopLevelWindows(info_.dwProcessId, visibleOnly)) {
+      if (className && ClassOf(hwnd) != className) continue;
+      if (caption && Text(hwnd) != caption) continue;
+      return hwnd;
+    }
+    return nullptr;
+  });
+}
+
+std::vector<HWND> Process::Windows() const { return TopLevelWindows(info_.dwProcessId, true); }
+
+std::optional<MessageBoxSeen> WaitMessageBox(const Process& process, DWORD timeoutMs) {
+  HWND box = process.WaitWindow(L"#32770", nullptr, timeoutMs);
+  if (!box) return std::nullopt;
+  MessageBoxSeen seen;
+  seen.hwnd = box;
+  seen.title = Text(box);
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) != L"Static") continue;
+    LONG style = GetWindowLongW(child, GWL_STYLE);
+    if ((style & SS_TYPEMASK) == SS_ICON) {
+      seen.icon = IconKind(reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)));
+    } else {
+      std::wstring text = Text(child);
+      if (!text.empty()) seen.text = text;
+    }
+  }
+  return seen;
+}
+
+void CloseMessageBox(const MessageBoxSeen& box) { PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0); }
+
+HWND Control(HWND top, int id) {
+  ControlSearch search{id, nullptr};
+  EnumChildWindows(top, MatchControl, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring Text(HWND control) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                      5000, &copied);
+  text.resize(copied);
+  return text;
+}
+
+void SetText(HWND control, const std::wstring& text) {
+  SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Click(HWND control) { PostMessageW(control, BM_CLICK, 0, 0); }
+
+void SelectComboEntry(HWND combo, int index) {
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+}
+
+RECT ClientRectOf(HWND top, HWND control) {
+  RECT rc{};
+  GetWindowRect(control, &rc);
+  MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
+int Dpi() {
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+bool SaveScreenshot(const std::wstring& bmpPath) {
+  int width = GetSystemMetrics(SM_CXSCREEN);
+  int height = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
+  DWORD imageSize = stride * static_cast<DWORD>(height);
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+  fh.bfSize = fh.bfOffBits + imageSize;
+  bi.bmiHeader.biSizeImage = imageSize;
+  bool ok = false;
+  HANDLE file = CreateFileW(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    ok = WriteFile(file, &fh, sizeof fh, &written, nullptr) &&
+         WriteFile(file, &bi.bmiHeader, sizeof bi.bmiHeader, &written, nullptr) &&
+         WriteFile(file, bits, imageSize, &written, nullptr);
+    CloseHandle(file);
+  }
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+}  // namespace velmora::e2e
