@@ -141,4 +141,21 @@ inline constexpr wchar_t kPleaseWait[] = L"もうしばらくお待ち下さい"
 // --- Line ends -------------------------------------------------------------------
 inline constexpr wchar_t kCrLf[] = L"\r\n";
 
+// --- Shell folders named by a link's destination ------------------------------------
+// Relative to the Start menu's Programs folder; the half-width forms are written with
+// half-width katakana and their separate voiced-sound marks.
+inline constexpr wchar_t kUpToProfiles[] = L"..\\..\\..\\";
+inline constexpr wchar_t kUpToStartMenuParent[] = L"..\\..\\";
+inline constexpr wchar_t kDesktopHalf[] = L"ﾃﾞｽｸﾄｯﾌﾟ";
+inline constexpr wchar_t kStartMenuHalf[] = L"ｽﾀｰﾄ ﾒﾆｭｰ";
+inline constexpr wchar_t kProgramsHalf[] = L"ﾌﾟﾛｸﾞﾗﾑ";
+inline constexpr wchar_t kStartupHalf[] = L"ｽﾀｰﾄｱｯﾌﾟ";
+inline constexpr wchar_t kDesktopFull[] = L"デスクトップ";
+inline constexpr wchar_t kStartMenuFull[] = L"スタート メニュー";
+inline constexpr wchar_t kProgramsFull[] = L"プログラム";
+inline constexpr wchar_t kStartupFull[] = L"スタートアップ";
+inline constexpr wchar_t kSendTo[] = L"SendTo";
+inline constexpr wchar_t kQuickLaunch[] = L"Application Data\\Microsoft\\Internet Explorer\\Quick Launch";
+inline constexpr wchar_t kLinkExt[] = L".lnk";
+
 }  // namespace velmora::texts

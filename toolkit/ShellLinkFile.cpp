@@ -1,0 +1,74 @@
+#include "ShellLinkFile.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <windows.h>
+
+namespace velmora::toolkit {
+namespace {
+
+// Owns one COM interface reference.
+template <typename T>
+class ComRef {
+ public:
+  ComRef() = default;
+  ~ComRef() {
+    if (p_) p_->Release();
+  }
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  T* operator->() const { return p_; }
+  T** Out() { return &p_; }
+  void** OutVoid() { return reinterpret_cast<void**>(&p_); }
+  explicit operator bool() const { return p_ != nullptr; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// COM for this thread for as long as the object lives; a thread that already uses COM
+// in another mode keeps it.
+class ComScope {
+ public:
+  ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  bool Usable() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
+
+ private:
+  HRESULT hr_;
+};
+
+std::wstring FolderOf(const std::wstring& path) {
+  size_t slash = path.find_last_of(L'\\');
+  if (slash == std::wstring::npos) return {};
+  if (slash == 2 && path[1] == L':') return path.substr(0, 3);
+  return path.substr(0, slash);
+}
+
+bool IsFile(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+bool SaveShellLink(const std::wstring& linkPath, const std::wstring& target, const std::wstring& arguments) {
+  ComScope com;
+  if (!com.Usable()) return false;
+  ComRef<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.OutVoid())))
+    return false;
+  if (FAILED(link->SetPath(target.c_str())) || FAILED(link->SetArguments(arguments.c_str())) ||
+      FAILED(link->SetWorkingDirectory(FolderOf(target).c_str())))
+    return false;
+  ComRef<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutVoid()))) return false;
+  if (FAILED(file->Save(linkPath.c_str(), TRUE))) return false;
+  return IsFile(linkPath);
+}
+
+}  // namespace velmora::toolkit
