@@ -1,6 +1,5 @@
 #include "DestinationFolder.h"
 
-#include <knownfolders.h>
 #include <shlobj.h>
 #include <windows.h>
 

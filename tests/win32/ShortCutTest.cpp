@@ -2,7 +2,6 @@
 // refusing links, the toolkit libraries found on the search path (a recording stand-in
 // for vb5stkit.dll proves the older form is preferred), and the small system wrappers.
 #include <gtest/gtest.h>
-#include <knownfolders.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <windows.h>

@@ -1,0 +1,295 @@
+// The shortcut buttons as a user meets them: every refusal with its message, the
+// success message and the link in the start-up folder, the retry for all users, the
+// failure when no toolkit library is there, and the link's command line run again.
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Driver.h"
+#include "base/Texts.h"
+#include "ui/ControlIds.h"
+
+namespace velmora::e2e {
+namespace {
+
+namespace ids = velmora::ui::ids;
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+  PWSTR raw = nullptr;
+  std::wstring path;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &raw))) path = raw;
+  CoTaskMemFree(raw);
+  return path;
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+struct LinkRead {
+  std::wstring target, arguments;
+};
+
+std::optional<LinkRead> ReadLink(const std::wstring& path) {
+  IShellLinkW* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link))))
+    return std::nullopt;
+  std::optional<LinkRead> read;
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+      wchar_t target[MAX_PATH * 2] = L"", arguments[4096] = L"";
+      link->GetPath(target, MAX_PATH * 2, nullptr, SLGP_RAWPATH);
+      link->GetArguments(arguments, 4096);
+      read = LinkRead{target, arguments};
+    }
+    file->Release();
+  }
+  link->Release();
+  return read;
+}
+
+class ShortCut : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    startup_ = KnownFolder(FOLDERID_Startup);
+    commonStartup_ = KnownFolder(FOLDERID_CommonStartup);
+    ASSERT_TRUE(Exists(startup_));
+  }
+  void TearDown() override {
+    if (main_) PostMessageW(main_, WM_CLOSE, 0, 0);
+    if (process_) process_->WaitExit(5000);
+    for (const std::wstring& name : created_) {
+      DeleteFileW((startup_ + L"\\" + name + L".lnk").c_str());
+      DeleteFileW((commonStartup_ + L"\\" + name + L".lnk").c_str());
+    }
+    CoUninitialize();
+  }
+
+  void Start() {
+    process_ = std::make_unique<Process>(dir_.Exe(), L"", dir_.Path());
+    ASSERT_TRUE(process_->Started()) << "CreateProcess failed: " << GetLastError();
+    main_ = process_->WaitMainWindow();
+    ASSERT_NE(main_, nullptr) << "the main window did not appear";
+  }
+  HWND Ctl(int id) const { return Control(main_, id); }
+  void ShowDirPage() {
+    Click(Ctl(ids::kCmdTab1));
+    for (int i = 0; i < 100 && !IsWindowVisible(Ctl(ids::kFraMain1)); ++i) Sleep(20);
+  }
+
+  // The link the test expects, removed before and after the test.
+  std::wstring LinkIn(const std::wstring& folder, const std::wstring& name) {
+    created_.push_back(name);
+    DeleteFileW((startup_ + L"\\" + name + L".lnk").c_str());
+    DeleteFileW((commonStartup_ + L"\\" + name + L".lnk").c_str());
+    return folder + L"\\" + name + L".lnk";
+  }
+
+  // Clicks the button and returns the one message box that follows, closed again.
+  std::optional<MessageBoxSeen> ClickForMessage(int buttonId) {
+    Click(Ctl(buttonId));
+    auto box = WaitMessageBox(*process_, 10000);
+    if (!box) return std::nullopt;
+    CloseMessageBox(*box);
+    for (int i = 0; i < 250 && IsWindow(box->hwnd); ++i) Sleep(20);
+    return box;
+  }
+  // No further message box within a short while.
+  bool NoMoreMessages() const { return !WaitMessageBox(*process_, 400); }
+
+  HWND Focused() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info);
+    return info.hwndFocus;
+  }
+
+  void ExpectMessage(const std::optional<MessageBoxSeen>& box, const std::wstring& text, const std::wstring& title,
+                     UINT icon, const std::string& what) {
+    ASSERT_TRUE(box) << what << ": no message box";
+    EXPECT_EQ(box->text, text) << what;
+    EXPECT_EQ(box->title, title) << what;
+    EXPECT_EQ(box->icon, icon) << what;
+  }
+
+  ProgramDir dir_;
+  std::unique_ptr<Process> process_;
+  HWND main_ = nullptr;
+  std::wstring startup_, commonStartup_;
+  std::vector<std::wstring> created_;
+};
+
+const std::wstring kFailed = std::wstring(texts::kShortCutFailed1) + L"\r\n" + texts::kShortCutFailed2;
+
+TEST_F(ShortCut, DrivePageRefusesAMissingOrNonPositiveThreshold) {
+  std::wstring link = LinkIn(startup_, L"Velmora C");
+  Start();
+  struct Row {
+    const wchar_t* size;
+    const wchar_t* message;
+  } rows[] = {
+      {L"", texts::kSizeMissing},  {L"0", texts::kSizeRange}, {L"-5", texts::kSizeRange},
+      {L"abc", texts::kSizeRange}, {L" ", texts::kSizeRange}, {L"0.0", texts::kSizeRange},
+  };
+  for (const Row& row : rows) {
+    SetText(Ctl(ids::kTxtSize0), row.size);
+    std::string what = "threshold \"" + std::to_string(wcslen(row.size)) + " chars\"";
+    ExpectMessage(ClickForMessage(ids::kCmdShortCut0), row.message, texts::kTitleSettingError, MB_ICONEXCLAMATION,
+                  what);
+    EXPECT_TRUE(NoMoreMessages()) << what;
+    EXPECT_EQ(Text(Ctl(ids::kTxtSize0)), row.size) << what;
+  }
+  EXPECT_FALSE(Exists(link));
+}
+
+TEST_F(ShortCut, DirectoryPageChecksTheDirectoryFirstAndMovesTheFocusThere) {
+  Start();
+  ShowDirPage();
+  HWND txtDir = Ctl(ids::kTxtDir);
+  struct Row {
+    std::wstring dir;
+    const wchar_t* size;
+    const wchar_t* message;
+    bool focusOnDir;
+  } rows[] = {
+      {dir_.Path() + L"\\no such folder", L"", texts::kDirInvalid, true},
+      {dir_.Path() + L"\\no such folder", L"100", texts::kDirInvalid, true},
+      {dir_.Path() + L"\\", L"100", texts::kDirInvalid, true},
+      {dir_.Exe(), L"100", texts::kDirInvalid, true},
+      {L"", L"100", texts::kDirInvalid, true},
+      {dir_.Path(), L"", texts::kSizeMissing, false},
+      {dir_.Path(), L"0", texts::kSizeRange, false},
+      {dir_.Path(), L"-5", texts::kSizeRange, false},
+  };
+  for (const Row& row : rows) {
+    SetText(txtDir, row.dir);
+    SetText(Ctl(ids::kTxtSize1), row.size);
+    std::string what =
+        "row with message " + std::to_string(row.message[0]) + " focus " + std::to_string(row.focusOnDir);
+    ExpectMessage(ClickForMessage(ids::kCmdShortCut1), row.message, texts::kTitleSettingError, MB_ICONEXCLAMATION,
+                  what);
+    EXPECT_TRUE(NoMoreMessages()) << what;
+    for (int i = 0; i < 50 && row.focusOnDir && Focused() != txtDir; ++i) Sleep(20);
+    EXPECT_EQ(Focused() == txtDir, row.focusOnDir) << what;
+    EXPECT_EQ(Text(txtDir), row.dir) << what;
+  }
+}
+
+TEST_F(ShortCut, DrivePagePlacesTheLinkOfTheChosenDrive) {
+  std::wstring link = LinkIn(startup_, L"Velmora C");
+  Start();
+  for (const wchar_t* size : {L"100", L" 100", L"5000", L"1.5"}) {
+    SetText(Ctl(ids::kTxtSize0), size);
+    ExpectMessage(ClickForMessage(ids::kCmdShortCut0), texts::kShortCutDone, texts::kTitleShortCutDone,
+                  MB_ICONINFORMATION, "drive page");
+    EXPECT_TRUE(NoMoreMessages());
+    auto read = ReadLink(link);
+    ASSERT_TRUE(read) << "no link in the Startup folder";
+    EXPECT_EQ(read->target, dir_.Exe());
+    EXPECT_EQ(read->arguments, std::wstring(L"/DISK=C /SIZE=") + size);
+  }
+}
+
+TEST_F(ShortCut, DirectoryPagePlacesTheLinkWithThePathAsTyped) {
+  std::wstring watched = dir_.Path() + L"\\My Data 月次";
+  ASSERT_TRUE(CreateDirectoryW(watched.c_str(), nullptr));
+  std::wstring link = LinkIn(startup_, L"Velmora My Data 月次");
+  Start();
+  ShowDirPage();
+  SetText(Ctl(ids::kTxtDir), watched);
+  SetText(Ctl(ids::kTxtSize1), L"250");
+  ExpectMessage(ClickForMessage(ids::kCmdShortCut1), texts::kShortCutDone, texts::kTitleShortCutDone,
+                MB_ICONINFORMATION, "directory page");
+  EXPECT_TRUE(NoMoreMessages());
+  auto read = ReadLink(link);
+  ASSERT_TRUE(read) << "no link in the Startup folder";
+  EXPECT_EQ(read->target, dir_.Exe());
+  EXPECT_EQ(read->arguments, L"/DIR=" + watched + L" /SIZE=250");
+}
+
+TEST_F(ShortCut, FallsBackToAllUsersWithOneMessage) {
+  // A folder where the user's link file would go makes the user's attempts fail.
+  std::wstring blocked = LinkIn(startup_, L"Velmora C");
+  ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
+  std::wstring shared = commonStartup_ + L"\\Velmora C.lnk";
+  Start();
+  SetText(Ctl(ids::kTxtSize0), L"100");
+  auto box = ClickForMessage(ids::kCmdShortCut0);
+  RemoveDirectoryW(blocked.c_str());
+  ExpectMessage(box, texts::kShortCutDone, texts::kTitleShortCutDone, MB_ICONINFORMATION, "all users");
+  EXPECT_TRUE(NoMoreMessages());
+  auto read = ReadLink(shared);
+  ASSERT_TRUE(read) << "no link in the shared Startup folder";
+  EXPECT_EQ(read->arguments, L"/DISK=C /SIZE=100");
+}
+
+TEST_F(ShortCut, ReportsTheFailureWhenNoToolkitIsThere) {
+  ASSERT_TRUE(DeleteFileW(dir_.File(L"vb6stkit.dll").c_str()));
+  std::wstring link = LinkIn(startup_, L"Velmora C");
+  Start();
+  ExpectMessage(ClickForMessage(ids::kCmdShortCut0), kFailed, texts::kTitleShortCutFailed, MB_ICONEXCLAMATION,
+                "no toolkit");
+  EXPECT_TRUE(NoMoreMessages());
+  EXPECT_FALSE(Exists(link));
+  EXPECT_EQ(Text(Ctl(ids::kTxtSize0)), L"100");
+}
+
+// The link's stored command line starts an automatic run: no window, and the process
+// ends by itself.
+TEST_F(ShortCut, StoredArgumentsStartAnAutomaticRun) {
+  std::wstring watched = dir_.Path() + L"\\My Data";
+  ASSERT_TRUE(CreateDirectoryW(watched.c_str(), nullptr));
+  std::wstring link = LinkIn(startup_, L"Velmora My Data");
+  Start();
+  ShowDirPage();
+  SetText(Ctl(ids::kTxtDir), watched);
+  SetText(Ctl(ids::kTxtSize1), L"1");
+  ExpectMessage(ClickForMessage(ids::kCmdShortCut1), texts::kShortCutDone, texts::kTitleShortCutDone,
+                MB_ICONINFORMATION, "directory page");
+  auto read = ReadLink(link);
+  ASSERT_TRUE(read);
+
+  Process automatic(read->target, read->arguments, dir_.Path());
+  ASSERT_TRUE(automatic.Started());
+  EXPECT_EQ(automatic.WaitWindow(nullptr, L"Velmora  ドライブ空き容量確認", 1500), nullptr);
+  EXPECT_TRUE(automatic.WaitExit(10000).has_value()) << "the automatic run did not end";
+}
+
+// The round trip a user relies on: the stored command line runs the check of exactly
+// that directory. A tree of 2 MB against a threshold of 1 MB warns; a path cut at its
+// space would report the directory as missing instead.
+TEST_F(ShortCut, DISABLED_StoredArgumentsRunTheIntendedDirectoryCheck) {
+  std::wstring watched = dir_.Path() + L"\\My Data";
+  ASSERT_TRUE(CreateDirectoryW(watched.c_str(), nullptr));
+  dir_.Write(L"My Data\\two megabytes.bin", std::string(2 * 1024 * 1024, 'x'));
+  std::wstring link = LinkIn(startup_, L"Velmora My Data");
+  Start();
+  ShowDirPage();
+  SetText(Ctl(ids::kTxtDir), watched);
+  SetText(Ctl(ids::kTxtSize1), L"1");
+  ExpectMessage(ClickForMessage(ids::kCmdShortCut1), texts::kShortCutDone, texts::kTitleShortCutDone,
+                MB_ICONINFORMATION, "directory page");
+  auto read = ReadLink(link);
+  ASSERT_TRUE(read);
+
+  Process automatic(read->target, read->arguments, dir_.Path());
+  ASSERT_TRUE(automatic.Started());
+  auto box = WaitMessageBox(automatic, 10000);
+  ASSERT_TRUE(box) << "no warning";
+  EXPECT_EQ(box->title, texts::kTitleDirResult);
+  EXPECT_NE(box->text.find(texts::kDirUsedIs), std::wstring::npos) << "the check did not find the directory";
+  EXPECT_EQ(box->icon, static_cast<UINT>(MB_ICONSTOP));
+  CloseMessageBox(*box);
+  EXPECT_EQ(automatic.WaitExit(10000), std::optional<DWORD>(1));
+}
+
+}  // namespace
+}  // namespace velmora::e2e
