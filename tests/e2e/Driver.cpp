@@ -9,7 +9,9 @@
 namespace velmora::e2e {
 namespace {
 
-std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+std::wstring FolderOf(const std::wstring& path) {
+  return path.substr(0, path.find_last_of(L'\\'));
+}
 
 std::wstring OwnFolder() {
   wchar_t path[MAX_PATH * 2];
@@ -26,7 +28,8 @@ void DeleteTree(const std::wstring& dir) {
       if (name == L"." || name == L"..") continue;
       std::wstring full = dir + L"\\" + name;
       SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         DeleteTree(full);
       else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         RemoveDirectoryW(full.c_str());
@@ -114,9 +117,10 @@ std::vector<unsigned char> IconPixels(HICON icon) {
 UINT IconKind(HICON shown) {
   auto pixels = IconPixels(shown);
   if (pixels.empty()) return 0;
-  const std::pair<const wchar_t*, UINT> kinds[] = {
-      {IDI_HAND, MB_ICONSTOP}, {IDI_EXCLAMATION, MB_ICONEXCLAMATION}, {IDI_ASTERISK, MB_ICONINFORMATION},
-      {IDI_QUESTION, MB_ICONQUESTION}};
+  const std::pair<const wchar_t*, UINT> kinds[] = {{IDI_HAND, MB_ICONSTOP},
+                                                   {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
+                                                   {IDI_ASTERISK, MB_ICONINFORMATION},
+                                                   {IDI_QUESTION, MB_ICONQUESTION}};
   for (const auto& [id, kind] : kinds)
     if (IconPixels(LoadIconW(nullptr, id)) == pixels) return kind;
   return 0;
@@ -124,7 +128,9 @@ UINT IconKind(HICON shown) {
 
 }  // namespace
 
-std::wstring BuiltExePath() { return FolderOf(OwnFolder()) + L"\\Velmora.exe"; }
+std::wstring BuiltExePath() {
+  return FolderOf(OwnFolder()) + L"\\Velmora.exe";
+}
 
 ProgramDir::ProgramDir() {
   static std::atomic<int> counter{0};
@@ -139,10 +145,13 @@ ProgramDir::ProgramDir() {
     CopyFileW((build + L"\\" + shipped).c_str(), File(shipped).c_str(), FALSE);
 }
 
-ProgramDir::~ProgramDir() { DeleteTree(path_); }
+ProgramDir::~ProgramDir() {
+  DeleteTree(path_);
+}
 
 void ProgramDir::Write(const std::wstring& name, const std::string& bytes) const {
-  HANDLE file = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -203,7 +212,9 @@ HWND Process::WaitWindow(const wchar_t* className, const wchar_t* caption, DWORD
   });
 }
 
-std::vector<HWND> Process::Windows() const { return TopLevelWindows(info_.dwProcessId, true); }
+std::vector<HWND> Process::Windows() const {
+  return TopLevelWindows(info_.dwProcessId, true);
+}
 
 std::optional<MessageBoxSeen> WaitMessageBox(const Process& process, DWORD timeoutMs) {
   HWND box = process.WaitWindow(L"#32770", nullptr, timeoutMs);
@@ -224,7 +235,9 @@ std::optional<MessageBoxSeen> WaitMessageBox(const Process& process, DWORD timeo
   return seen;
 }
 
-void CloseMessageBox(const MessageBoxSeen& box) { PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0); }
+void CloseMessageBox(const MessageBoxSeen& box) {
+  PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0);
+}
 
 HWND Control(HWND top, int id) {
   ControlSearch search{id, nullptr};
@@ -237,8 +250,8 @@ std::wstring Text(HWND control) {
   if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
   std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  SendMessageTimeoutW(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                      5000, &copied);
+  SendMessageTimeoutW(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                      &copied);
   text.resize(copied);
   return text;
 }
@@ -247,7 +260,41 @@ void SetText(HWND control, const std::wstring& text) {
   SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void Click(HWND control) { PostMessageW(control, BM_CLICK, 0, 0); }
+bool Activate(HWND top) {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    SetForegroundWindow(top);
+    if (GetForegroundWindow() == top) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+void PressKey(WORD vk, bool shift) {
+  std::vector<INPUT> inputs;
+  auto key = [&](WORD code, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = code;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(in);
+  };
+  if (shift) key(VK_SHIFT, false);
+  key(vk, false);
+  key(vk, true);
+  if (shift) key(VK_SHIFT, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND FocusedControl(HWND top) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+void Click(HWND control) {
+  PostMessageW(control, BM_CLICK, 0, 0);
+}
 
 void SelectComboEntry(HWND combo, int index) {
   SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
