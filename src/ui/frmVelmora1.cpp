@@ -208,18 +208,6 @@ void frmVelmora1::RouteEvents() {
   Route(0, ids::kMnuVer, [this] { mnuVer_Click(); });
 }
 
-int frmVelmora1::LogOption(int index) const {
-  return static_cast<int>(SendMessageW(chkLog[index], BM_GETCHECK, 0, 0));
-}
-
-bool frmVelmora1::SetLogOption(int index, int value) {
-  if (value < 0 || value > 2) return false;
-  if (LogOption(index) == value) return true;
-  SendMessageW(chkLog[index], BM_SETCHECK, static_cast<WPARAM>(value), 0);
-  chkLog_Click(index);
-  return true;
-}
-
 void frmVelmora1::cmdTab_Click(int Index) {
   if (Index == CurTab) return;
   ShowWindow(fraMain[0], SW_HIDE);
