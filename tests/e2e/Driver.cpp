@@ -89,40 +89,54 @@ std::wstring ClassOf(HWND hwnd) {
   return name;
 }
 
-// The pixels of an icon, to compare icons across processes.
-std::vector<unsigned char> IconPixels(HICON icon) {
-  std::vector<unsigned char> pixels;
-  ICONINFO info{};
-  if (!icon || !GetIconInfo(icon, &info)) return pixels;
-  HDC dc = GetDC(nullptr);
-  for (HBITMAP bitmap : {info.hbmColor, info.hbmMask}) {
-    if (!bitmap) continue;
-    BITMAP bm{};
-    GetObjectW(bitmap, sizeof bm, &bm);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = bm.bmWidth;
-    bi.bmiHeader.biHeight = bm.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    std::vector<unsigned char> part(static_cast<size_t>(bm.bmWidth) * bm.bmHeight * 4);
-    GetDIBits(dc, bitmap, 0, bm.bmHeight, part.data(), &bi, DIB_RGB_COLORS);
-    pixels.insert(pixels.end(), part.begin(), part.end());
-    DeleteObject(bitmap);
-  }
-  ReleaseDC(nullptr, dc);
+// The pixels of a rectangle of a bitmap drawn by `paint`, as 32-bit values.
+template <typename Paint>
+std::vector<COLORREF> Pixels(int width, int height, Paint paint) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  paint(dc);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
   return pixels;
 }
 
-UINT IconKind(HICON shown) {
-  auto pixels = IconPixels(shown);
-  if (pixels.empty()) return 0;
+// Which standard icon an icon control of another process shows: its pixels on the
+// screen are compared with each standard icon drawn on the same background (icon
+// handles of another process cannot be read).
+UINT IconKind(HWND iconControl) {
+  RECT rc;
+  GetWindowRect(iconControl, &rc);
+  int width = rc.right - rc.left, height = rc.bottom - rc.top;
+  if (width <= 0 || height <= 0) return 0;
+  HDC screen = GetDC(nullptr);
+  COLORREF background = GetPixel(screen, rc.left, rc.top);
+  ReleaseDC(nullptr, screen);
+  auto shown = Pixels(width, height, [&](HDC dc) {
+    HDC screenDc = GetDC(nullptr);
+    BitBlt(dc, 0, 0, width, height, screenDc, rc.left, rc.top, SRCCOPY);
+    ReleaseDC(nullptr, screenDc);
+  });
   const std::pair<const wchar_t*, UINT> kinds[] = {{IDI_HAND, MB_ICONSTOP},
                                                    {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
                                                    {IDI_ASTERISK, MB_ICONINFORMATION},
                                                    {IDI_QUESTION, MB_ICONQUESTION}};
-  for (const auto& [id, kind] : kinds)
-    if (IconPixels(LoadIconW(nullptr, id)) == pixels) return kind;
+  for (const auto& [id, kind] : kinds) {
+    auto drawn = Pixels(width, height, [&](HDC dc) {
+      HBRUSH brush = CreateSolidBrush(background);
+      RECT all{0, 0, width, height};
+      FillRect(dc, &all, brush);
+      DeleteObject(brush);
+      DrawIconEx(dc, 0, 0, LoadIconW(nullptr, id), 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+    });
+    if (drawn == shown) return kind;
+  }
   return 0;
 }
 
@@ -219,6 +233,9 @@ std::vector<HWND> Process::Windows() const {
 std::optional<MessageBoxSeen> WaitMessageBox(const Process& process, DWORD timeoutMs) {
   HWND box = process.WaitWindow(L"#32770", nullptr, timeoutMs);
   if (!box) return std::nullopt;
+  // Let the box paint itself before its icon is read off the screen.
+  UpdateWindow(box);
+  Sleep(100);
   MessageBoxSeen seen;
   seen.hwnd = box;
   seen.title = Text(box);
@@ -226,7 +243,7 @@ std::optional<MessageBoxSeen> WaitMessageBox(const Process& process, DWORD timeo
     if (ClassOf(child) != L"Static") continue;
     LONG style = GetWindowLongW(child, GWL_STYLE);
     if ((style & SS_TYPEMASK) == SS_ICON) {
-      seen.icon = IconKind(reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)));
+      seen.icon = IconKind(child);
     } else {
       std::wstring text = Text(child);
       if (!text.empty()) seen.text = text;
