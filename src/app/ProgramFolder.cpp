@@ -10,4 +10,10 @@ std::wstring FolderOfPath(std::wstring_view filePath) {
   return folder;
 }
 
+std::wstring InFolder(std::wstring_view folder, std::wstring_view name) {
+  std::wstring path(folder);
+  if (path.empty() || path.back() != L'\\') path += L'\\';
+  return path.append(name);
+}
+
 }  // namespace velmora

@@ -10,6 +10,10 @@ namespace velmora {
 // "C:\Velmora.exe" -> "C:\".
 std::wstring FolderOfPath(std::wstring_view filePath);
 
+// A file in a folder: "C:\Tools" + "Velmora.ini" -> "C:\Tools\Velmora.ini", and at a
+// drive root "C:\" + "Velmora.ini" -> "C:\Velmora.ini" (no doubled backslash).
+std::wstring InFolder(std::wstring_view folder, std::wstring_view name);
+
 // The running executable's folder (Windows only).
 std::wstring ProgramFolder();
 

@@ -6,11 +6,13 @@
 
 namespace velmora {
 
+// The counts are unsigned: a volume with more than 2^31 free clusters (8 TiB of 4 KiB
+// clusters) must not read as a negative free space and raise a false warning.
 struct DiskCounts {
-  int32_t sectorsPerCluster = 0;
-  int32_t bytesPerSector = 0;
-  int32_t freeClusters = 0;
-  int32_t totalClusters = 0;
+  uint32_t sectorsPerCluster = 0;
+  uint32_t bytesPerSector = 0;
+  uint32_t freeClusters = 0;
+  uint32_t totalClusters = 0;
 };
 
 // Asks the system for the counts of a drive root; false when the query fails.

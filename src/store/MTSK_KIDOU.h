@@ -1,14 +1,34 @@
 // The shell launcher: opens a document, folder or program through the shell.
 #pragma once
+#ifdef _WIN32
 #include <windows.h>
+#endif
 
 #include <cstdint>
 #include <string>
 
 namespace velmora {
 
+// How a launcher text is opened. A text holding ".EXE " (any case) is a program with
+// arguments, started as a command line; every other text is opened with the shell's
+// default action, in the working folder the form gives.
+struct LaunchPlan {
+  enum class Form { ProgramWithArguments, BareName, AncestorRelative, FolderPath } form;
+  std::wstring file;        // the program (first form) or the thing the shell opens
+  std::wstring workFolder;  // empty for the first form
+};
+
+// The plan for `cmd`, relative to the program folder where the form asks for it.
+LaunchPlan PlanLaunch(const std::wstring& cmd, const std::wstring& programFolder);
+
+// The launcher's result from the shell's answer: only "file not found" (2) and "no
+// program associated" (31) fail.
+int16_t ShellResultToLaunch(intptr_t shellResult);
+
+#ifdef _WIN32
 // 0 when opened or started, 2 when it failed (the shell's "file not found" or "no
-// association", or a program that could not be started).
+// association", or a program that does not exist or could not be started).
 int16_t TSK_KIDOU(HWND owner, const std::wstring& cmd);
+#endif
 
 }  // namespace velmora

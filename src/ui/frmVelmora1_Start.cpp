@@ -1,18 +1,18 @@
 // Start-up and run modes: Form_Load decides the mode, Form_Unload ends the process.
-#include "ui/frmVelmora1.h"
-
 #include "app/MCommandGet.h"
+#include "app/MFullPath.h"
 #include "app/ProgramFolder.h"
 #include "base/Number.h"
 #include "base/Text.h"
 #include "base/Texts.h"
 #include "base/Twips.h"
 #include "ui/Controls.h"
+#include "ui/frmVelmora1.h"
 
 namespace velmora::ui {
 
 void frmVelmora1::Form_Load() {
-  SetText(txtDir, ProgramFolder());
+  SetText(txtDir, FullPathGet(ProgramFolder()));
   SetText(lblAki, L"");
   IniRead();
   std::wstring args = ArgumentText(GetCommandLineW());
@@ -57,6 +57,8 @@ void frmVelmora1::Form_Unload() {
   ExitProcess(static_cast<UINT>(exitCode));
 }
 
-void frmVelmora1::cmdEnd_Click() { Form_Unload(); }
+void frmVelmora1::cmdEnd_Click() {
+  Form_Unload();
+}
 
 }  // namespace velmora::ui

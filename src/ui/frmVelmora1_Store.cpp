@@ -1,14 +1,54 @@
-// Settings file and the log options of the main window.
+// Settings file, log options and the log-folder button of the main window.
+#include "app/ProgramFolder.h"
+#include "base/Texts.h"
+#include "store/MSettings.h"
+#include "store/MTSK_KIDOU.h"
+#include "ui/Controls.h"
 #include "ui/frmVelmora1.h"
 
 namespace velmora::ui {
 
-void frmVelmora1::IniRead() {}
+namespace {
 
-void frmVelmora1::IniWrite() {}
+std::wstring SettingsPath() {
+  return InFolder(ProgramFolder(), texts::kIniName);
+}
 
-void frmVelmora1::chkLog_Click(int Index) {}
+}  // namespace
 
-void frmVelmora1::cmdRogu_Click() {}
+void frmVelmora1::IniRead() {
+  std::optional<std::string> bytes = ReadSettingsFile(SettingsPath());
+  if (!bytes) return;
+  ParseSettings(*bytes, [this](int index, int16_t value) { return SetLogOption(index, value); });
+}
+
+void frmVelmora1::IniWrite() {
+  WriteSettingsFile(SettingsPath(),
+                    SettingsText(static_cast<int16_t>(LogOption(0)), static_cast<int16_t>(LogOption(1))));
+}
+
+int frmVelmora1::LogOption(int index) const {
+  return static_cast<int>(SendMessageW(chkLog[index], BM_GETCHECK, 0, 0));
+}
+
+bool frmVelmora1::SetLogOption(int index, int value) {
+  if (value < 0 || value > 2) return false;
+  if (LogOption(index) == value) return true;
+  SendMessageW(chkLog[index], BM_SETCHECK, static_cast<WPARAM>(value), 0);
+  chkLog_Click(index);
+  return true;
+}
+
+// The two options exclude each other; both may be off.
+void frmVelmora1::chkLog_Click(int Index) {
+  if (LogOption(Index) == BST_CHECKED) SetLogOption(1 - Index, BST_UNCHECKED);
+}
+
+void frmVelmora1::cmdRogu_Click() {
+  std::wstring folder = ProgramFolder();
+  if (TSK_KIDOU(hwnd(), folder) == 2)
+    ShowMessage(hwnd(), std::wstring(texts::kFolderOpenFailed) + L"\r\n" + folder, texts::kTitleLogFolder,
+                MB_ICONEXCLAMATION);
+}
 
 }  // namespace velmora::ui

@@ -9,7 +9,9 @@
 namespace velmora::e2e {
 namespace {
 
-std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+std::wstring FolderOf(const std::wstring& path) {
+  return path.substr(0, path.find_last_of(L'\\'));
+}
 
 std::wstring OwnFolder() {
   wchar_t path[MAX_PATH * 2];
@@ -26,7 +28,8 @@ void DeleteTree(const std::wstring& dir) {
       if (name == L"." || name == L"..") continue;
       std::wstring full = dir + L"\\" + name;
       SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         DeleteTree(full);
       else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         RemoveDirectoryW(full.c_str());
@@ -86,45 +89,62 @@ std::wstring ClassOf(HWND hwnd) {
   return name;
 }
 
-// The pixels of an icon, to compare icons across processes.
-std::vector<unsigned char> IconPixels(HICON icon) {
-  std::vector<unsigned char> pixels;
-  ICONINFO info{};
-  if (!icon || !GetIconInfo(icon, &info)) return pixels;
-  HDC dc = GetDC(nullptr);
-  for (HBITMAP bitmap : {info.hbmColor, info.hbmMask}) {
-    if (!bitmap) continue;
-    BITMAP bm{};
-    GetObjectW(bitmap, sizeof bm, &bm);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = bm.bmWidth;
-    bi.bmiHeader.biHeight = bm.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    std::vector<unsigned char> part(static_cast<size_t>(bm.bmWidth) * bm.bmHeight * 4);
-    GetDIBits(dc, bitmap, 0, bm.bmHeight, part.data(), &bi, DIB_RGB_COLORS);
-    pixels.insert(pixels.end(), part.begin(), part.end());
-    DeleteObject(bitmap);
-  }
-  ReleaseDC(nullptr, dc);
+// The pixels of a rectangle of a bitmap drawn by `paint`, as 32-bit values.
+template <typename Paint>
+std::vector<COLORREF> Pixels(int width, int height, Paint paint) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  paint(dc);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
   return pixels;
 }
 
-UINT IconKind(HICON shown) {
-  auto pixels = IconPixels(shown);
-  if (pixels.empty()) return 0;
-  const std::pair<const wchar_t*, UINT> kinds[] = {
-      {IDI_HAND, MB_ICONSTOP}, {IDI_EXCLAMATION, MB_ICONEXCLAMATION}, {IDI_ASTERISK, MB_ICONINFORMATION},
-      {IDI_QUESTION, MB_ICONQUESTION}};
-  for (const auto& [id, kind] : kinds)
-    if (IconPixels(LoadIconW(nullptr, id)) == pixels) return kind;
+// Which standard icon an icon control of another process shows: its pixels on the
+// screen are compared with each standard icon drawn on the same background (icon
+// handles of another process cannot be read).
+UINT IconKind(HWND iconControl) {
+  RECT rc;
+  GetWindowRect(iconControl, &rc);
+  int width = rc.right - rc.left, height = rc.bottom - rc.top;
+  if (width <= 0 || height <= 0) return 0;
+  HDC screen = GetDC(nullptr);
+  COLORREF background = GetPixel(screen, rc.left, rc.top);
+  ReleaseDC(nullptr, screen);
+  auto shown = Pixels(width, height, [&](HDC dc) {
+    HDC screenDc = GetDC(nullptr);
+    BitBlt(dc, 0, 0, width, height, screenDc, rc.left, rc.top, SRCCOPY);
+    ReleaseDC(nullptr, screenDc);
+  });
+  const std::pair<const wchar_t*, UINT> kinds[] = {{IDI_HAND, MB_ICONSTOP},
+                                                   {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
+                                                   {IDI_ASTERISK, MB_ICONINFORMATION},
+                                                   {IDI_QUESTION, MB_ICONQUESTION}};
+  for (const auto& [id, kind] : kinds) {
+    auto drawn = Pixels(width, height, [&](HDC dc) {
+      HBRUSH brush = CreateSolidBrush(background);
+      RECT all{0, 0, width, height};
+      FillRect(dc, &all, brush);
+      DeleteObject(brush);
+      DrawIconEx(dc, 0, 0, LoadIconW(nullptr, id), 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+    });
+    if (drawn == shown) return kind;
+  }
   return 0;
 }
 
 }  // namespace
 
-std::wstring BuiltExePath() { return FolderOf(OwnFolder()) + L"\\Velmora.exe"; }
+std::wstring BuiltExePath() {
+  return FolderOf(OwnFolder()) + L"\\Velmora.exe";
+}
 
 ProgramDir::ProgramDir() {
   static std::atomic<int> counter{0};
@@ -139,10 +159,13 @@ ProgramDir::ProgramDir() {
     CopyFileW((build + L"\\" + shipped).c_str(), File(shipped).c_str(), FALSE);
 }
 
-ProgramDir::~ProgramDir() { DeleteTree(path_); }
+ProgramDir::~ProgramDir() {
+  DeleteTree(path_);
+}
 
 void ProgramDir::Write(const std::wstring& name, const std::string& bytes) const {
-  HANDLE file = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -203,11 +226,16 @@ HWND Process::WaitWindow(const wchar_t* className, const wchar_t* caption, DWORD
   });
 }
 
-std::vector<HWND> Process::Windows() const { return TopLevelWindows(info_.dwProcessId, true); }
+std::vector<HWND> Process::Windows() const {
+  return TopLevelWindows(info_.dwProcessId, true);
+}
 
 std::optional<MessageBoxSeen> WaitMessageBox(const Process& process, DWORD timeoutMs) {
   HWND box = process.WaitWindow(L"#32770", nullptr, timeoutMs);
   if (!box) return std::nullopt;
+  // Let the box paint itself before its icon is read off the screen.
+  UpdateWindow(box);
+  Sleep(100);
   MessageBoxSeen seen;
   seen.hwnd = box;
   seen.title = Text(box);
@@ -215,7 +243,7 @@ std::optional<MessageBoxSeen> WaitMessageBox(const Process& process, DWORD timeo
     if (ClassOf(child) != L"Static") continue;
     LONG style = GetWindowLongW(child, GWL_STYLE);
     if ((style & SS_TYPEMASK) == SS_ICON) {
-      seen.icon = IconKind(reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)));
+      seen.icon = IconKind(child);
     } else {
       std::wstring text = Text(child);
       if (!text.empty()) seen.text = text;
@@ -224,7 +252,9 @@ std::optional<MessageBoxSeen> WaitMessageBox(const Process& process, DWORD timeo
   return seen;
 }
 
-void CloseMessageBox(const MessageBoxSeen& box) { PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0); }
+void CloseMessageBox(const MessageBoxSeen& box) {
+  PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0);
+}
 
 HWND Control(HWND top, int id) {
   ControlSearch search{id, nullptr};
@@ -237,8 +267,8 @@ std::wstring Text(HWND control) {
   if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
   std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  SendMessageTimeoutW(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                      5000, &copied);
+  SendMessageTimeoutW(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                      &copied);
   text.resize(copied);
   return text;
 }
@@ -247,7 +277,41 @@ void SetText(HWND control, const std::wstring& text) {
   SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void Click(HWND control) { PostMessageW(control, BM_CLICK, 0, 0); }
+bool Activate(HWND top) {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    SetForegroundWindow(top);
+    if (GetForegroundWindow() == top) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+void PressKey(WORD vk, bool shift) {
+  std::vector<INPUT> inputs;
+  auto key = [&](WORD code, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = code;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(in);
+  };
+  if (shift) key(VK_SHIFT, false);
+  key(vk, false);
+  key(vk, true);
+  if (shift) key(VK_SHIFT, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND FocusedControl(HWND top) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+void Click(HWND control) {
+  PostMessageW(control, BM_CLICK, 0, 0);
+}
 
 void SelectComboEntry(HWND combo, int index) {
   SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);

@@ -51,7 +51,9 @@ class Process {
   // (either may be null), waiting up to the time.
   HWND WaitWindow(const wchar_t* className, const wchar_t* caption, DWORD timeoutMs, bool visibleOnly = true) const;
   // The main window, "Velmora  ドライブ空き容量確認".
-  HWND WaitMainWindow(DWORD timeoutMs = 10000) const { return WaitWindow(nullptr, L"Velmora  ドライブ空き容量確認", timeoutMs); }
+  HWND WaitMainWindow(DWORD timeoutMs = 10000) const {
+    return WaitWindow(nullptr, L"Velmora  ドライブ空き容量確認", timeoutMs);
+  }
   // Every visible top-level window of the process.
   std::vector<HWND> Windows() const;
 
@@ -76,6 +78,12 @@ void SetText(HWND control, const std::wstring& text);  // WM_SETTEXT, as typing 
 void Click(HWND control);                              // posted, so a modal box does not block
 // Selects the combo box entry and notifies the parent as a user's choice would.
 void SelectComboEntry(HWND combo, int index);
+// Brings the window to the front with the keyboard focus, as a user's click would.
+bool Activate(HWND top);
+// Presses and releases a key (with Shift held when asked), through the input queue.
+void PressKey(WORD vk, bool shift = false);
+// The control that has the keyboard focus in the thread of this window, or null.
+HWND FocusedControl(HWND top);
 // Control rectangle in the top window's client coordinates, in pixels.
 RECT ClientRectOf(HWND top, HWND control);
 // Screen DPI the program lays out with.

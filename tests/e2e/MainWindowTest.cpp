@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
+#include <vector>
 
 #include "Driver.h"
 #include "base/Number.h"
@@ -190,6 +192,50 @@ TEST_F(MainWindow, ShowsTheFreeSpaceOfTheChosenDrive) {
   for (wchar_t c : shown.substr(0, shown.size() - 2))
     if (c != L',') digits += c;
   EXPECT_NEAR(std::wcstod(digits.c_str(), nullptr), free, 1.0) << "shown " << shown;
+}
+
+// Tab and Shift+Tab walk the visible page in the window's focus order; the selected
+// tab button is disabled and the other page's controls are out of reach.
+TEST_F(MainWindow, KeyboardFocusFollowsTheDesignedOrder) {
+  ASSERT_TRUE(Activate(main_)) << "the main window did not come to the front";
+  struct Page {
+    int tab;
+    std::vector<int> order;
+  } pages[] = {
+      {ids::kCmdTab0,
+       {ids::kCmdTab1, ids::kDrive1, ids::kTxtSize0, ids::kCmdShortCut0, ids::kChkLog0, ids::kChkLog1, ids::kCmdRogu,
+        ids::kCmdEnd}},
+      {ids::kCmdTab1,
+       {ids::kCmdTab0, ids::kTxtDir, ids::kCmdPath, ids::kCmdSiyou, ids::kTxtSize1, ids::kCmdShortCut1, ids::kChkLog0,
+        ids::kChkLog1, ids::kCmdRogu, ids::kCmdEnd}},
+  };
+  for (const Page& page : pages) {
+    Click(Ctl(page.tab));
+    Sleep(300);
+    // Start from the last control, so that one Tab reaches the first.
+    HWND last = Ctl(page.order.back());
+    for (int i = 0; i < 30 && FocusedControl(main_) != last; ++i) {
+      PressKey(VK_TAB);
+      Sleep(30);
+    }
+    ASSERT_EQ(FocusedControl(main_), last) << "page " << page.tab;
+    for (int id : page.order) {
+      PressKey(VK_TAB);
+      Sleep(60);
+      EXPECT_EQ(FocusedControl(main_), Ctl(id)) << "Tab to control " << id << " on page " << page.tab;
+      if (id == ids::kTxtSize0 || id == ids::kTxtSize1) {
+        DWORD start = 0xdead, end = 0xdead;
+        SendMessageW(Ctl(id), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, 0u);
+        EXPECT_EQ(end, 3u) << "the whole threshold is selected";
+      }
+    }
+    for (size_t i = page.order.size() - 1; i-- > 0;) {
+      PressKey(VK_TAB, true);
+      Sleep(60);
+      EXPECT_EQ(FocusedControl(main_), Ctl(page.order[i])) << "Shift+Tab to control " << page.order[i];
+    }
+  }
 }
 
 TEST_F(MainWindow, LeavesAScreenshot) {

@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include "base/Codepage.h"
 #include "base/Text.h"
 #include "base/Twips.h"
-
-#include <gtest/gtest.h>
 
 namespace velmora {
 namespace {
@@ -41,8 +41,8 @@ TEST(Cp932, RoundTripsJapaneseAndMarksTheUnmappable) {
   std::string bytes = ToCp932(text);
   EXPECT_EQ(bytes.substr(0, 2), "\x94\x4e");  // 年
   EXPECT_EQ(FromCp932(bytes), text);
-  EXPECT_EQ(ToCp932(L"ｱ"), "\xb1");           // half-width katakana is one byte
-  EXPECT_EQ(ToCp932(L"A\u00e9B"), "A?B");      // no é in code page 932
+  EXPECT_EQ(ToCp932(L"ｱ"), "\xb1");        // half-width katakana is one byte
+  EXPECT_EQ(ToCp932(L"A\u00e9B"), "A?B");  // no é in code page 932
   EXPECT_EQ(ToCp932(L""), "");
   std::wstring decoded = FromCp932("A\x81");  // a lead byte without its trail byte
   EXPECT_EQ(decoded.substr(0, 1), L"A");
@@ -53,8 +53,8 @@ TEST(Twips, ConvertWithTheRealDpi) {
   struct Row {
     int twips, dpi, pixels;
   } rows[] = {
-      {15, 96, 1},     {6120, 96, 408},  {6975, 96, 465},  {2775, 96, 185}, {2775, 144, 278},
-      {7, 96, 0},      {8, 96, 1},       {1440, 120, 120}, {-10000, 96, -667}, {0, 144, 0},
+      {15, 96, 1}, {6120, 96, 408}, {6975, 96, 465},  {2775, 96, 185},    {2775, 144, 278},
+      {7, 96, 0},  {8, 96, 1},      {1440, 120, 120}, {-10000, 96, -667}, {0, 144, 0},
   };
   for (const Row& row : rows) EXPECT_EQ(TwipsToPixels(row.twips, row.dpi), row.pixels) << row.twips << "@" << row.dpi;
   EXPECT_EQ(PixelsToTwips(408, 96), 6120);

@@ -1,0 +1,24 @@
+#include "app/MFullPath.h"
+
+namespace velmora {
+
+std::wstring FullPathGet(const std::wstring& path, const EntryNameLookup& lookup) {
+  size_t colon = path.find(L":\\");
+  if (colon == std::wstring::npos || path.size() <= colon + 3) return path;
+
+  std::wstring result = path.substr(0, 2);
+  size_t start = colon + 2;
+  for (;;) {
+    size_t slash = path.find(L'\\', start);
+    size_t end = slash == std::wstring::npos ? path.size() : slash;
+    std::wstring name = lookup(path.substr(0, end));
+    // A hidden or system folder is not reported by the lookup: keep the text as given
+    // rather than leave an empty component ("C:\\Data").
+    result += L'\\';
+    result += name.empty() ? path.substr(start, end - start) : name;
+    if (slash == std::wstring::npos || slash + 1 == path.size()) return result;
+    start = slash + 1;
+  }
+}
+
+}  // namespace velmora

@@ -1,0 +1,47 @@
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <vector>
+
+#include "app/ProgramFolder.h"
+#include "base/Handle.h"
+#include "store/MTSK_KIDOU.h"
+
+namespace velmora {
+
+namespace {
+
+bool IsPlainFile(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Starts the checked program itself with the whole text as its command line, in a
+// normal window that takes the focus.
+int16_t StartProgram(const std::wstring& program, const std::wstring& commandLine) {
+  if (!IsPlainFile(program)) return 2;
+  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+  line.push_back(L'\0');
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return 2;
+  FileHandle process(info.hProcess), thread(info.hThread);
+  return 0;
+}
+
+}  // namespace
+
+int16_t TSK_KIDOU(HWND owner, const std::wstring& cmd) {
+  LaunchPlan plan = PlanLaunch(cmd, ProgramFolder());
+  if (plan.form == LaunchPlan::Form::ProgramWithArguments) return StartProgram(plan.file, cmd);
+  HINSTANCE result = ShellExecuteW(owner, nullptr, plan.file.c_str(), nullptr,
+                                   plan.workFolder.empty() ? nullptr : plan.workFolder.c_str(), SW_SHOWNORMAL);
+  return ShellResultToLaunch(reinterpret_cast<intptr_t>(result));
+}
+
+}  // namespace velmora

@@ -1,0 +1,222 @@
+// Start-up and end as a user and the shell see them: the mode the argument text
+// chooses, the settings file's bytes before and after a run, the log options and the
+// log-folder button.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "Driver.h"
+#include "base/Texts.h"
+#include "ui/ControlIds.h"
+
+namespace velmora::e2e {
+namespace {
+
+namespace ids = velmora::ui::ids;
+
+// Waits for the process to end, pressing OK on every message box it shows meanwhile.
+std::optional<DWORD> WaitExitPressingOk(Process& process, DWORD timeoutMs,
+                                        std::vector<std::wstring>* titles = nullptr) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    if (auto code = process.WaitExit(50)) return code;
+    if (auto box = WaitMessageBox(process, 0)) {
+      if (titles) titles->push_back(box->title);
+      CloseMessageBox(*box);
+    }
+  }
+  return std::nullopt;
+}
+
+// An automatic run: it must end by itself and never show the main window.
+struct AutoRun {
+  std::optional<DWORD> exitCode;
+  bool windowSeen = false;
+};
+AutoRun RunAutomatic(const ProgramDir& dir, const std::wstring& args) {
+  AutoRun run;
+  Process process(dir.Exe(), args, dir.Path());
+  EXPECT_TRUE(process.Started());
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < 20000) {
+    if (process.WaitWindow(nullptr, texts::kMainCaption, 0)) run.windowSeen = true;
+    if ((run.exitCode = process.WaitExit(20))) break;
+    if (auto box = WaitMessageBox(process, 0)) CloseMessageBox(*box);
+  }
+  return run;
+}
+
+TEST(StartUp, AutomaticRunsHideTheWindowAndSaveSettingsOnlyForAZeroThreshold) {
+  const std::string handWritten = "[LogTXT]1\r\n";
+  struct Row {
+    const wchar_t* args;
+    const char* settingsAfter;  // nullptr: unchanged
+  } rows[] = {
+      {L"/DISK=C /SIZE=1", nullptr},
+      {L"/SIZE=1 /DISK=C", nullptr},
+      {L"/DISK=C /SIZE=0.0001", nullptr},
+      {L"/DISK=C", "[Log   ]0\r\n[LogTXT]1\r\n"},
+      {L"/DISK=C /SIZE=abc", "[Log   ]0\r\n[LogTXT]1\r\n"},
+      {L"/X", "[Log   ]0\r\n[LogTXT]1\r\n"},
+  };
+  for (const Row& row : rows) {
+    ProgramDir dir;
+    dir.Write(texts::kIniName, handWritten);
+    AutoRun run = RunAutomatic(dir, row.args);
+    ASSERT_TRUE(run.exitCode) << "the run did not end: " << std::string(row.args, row.args + wcslen(row.args));
+    EXPECT_FALSE(run.windowSeen) << "the window showed";
+    EXPECT_EQ(dir.Read(texts::kIniName).value_or("<absent>"), row.settingsAfter ? row.settingsAfter : handWritten)
+        << std::string(row.args, row.args + wcslen(row.args));
+  }
+}
+
+class Interactive : public ::testing::Test {
+ protected:
+  void Start() {
+    process_ = std::make_unique<Process>(dir_.Exe(), L"", dir_.Path());
+    ASSERT_TRUE(process_->Started());
+    main_ = process_->WaitMainWindow();
+    ASSERT_NE(main_, nullptr);
+  }
+  int LogOption(int index) const {
+    return static_cast<int>(SendMessageW(Control(main_, index ? ids::kChkLog1 : ids::kChkLog0), BM_GETCHECK, 0, 0));
+  }
+  std::string CloseAndReadSettings() {
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitExitPressingOk(*process_, 10000)) << "the window did not close";
+    return dir_.Read(texts::kIniName).value_or("<absent>");
+  }
+
+  ProgramDir dir_;
+  std::unique_ptr<Process> process_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(Interactive, LoadsTheSettingsFileAndSavesItOnClose) {
+  struct Row {
+    const char* before;
+    int csv, txt;
+    const char* after;
+  } rows[] = {
+      {nullptr, 0, 0, "[Log   ]0\r\n[LogTXT]0\r\n"},
+      {"[Log   ]1\r\n[LogTXT]0\r\n", 1, 0, "[Log   ]1\r\n[LogTXT]0\r\n"},
+      {"[Log   ]1\r\n[LogTXT]1\r\n", 0, 1, "[Log   ]0\r\n[LogTXT]1\r\n"},
+      {"[Log   ]2\r\n", 2, 0, "[Log   ]2\r\n[LogTXT]0\r\n"},
+      {"[Log   ]3\r\n[LogTXT]1\r\n", 0, 0, "[Log   ]0\r\n[LogTXT]0\r\n"},
+  };
+  for (const Row& row : rows) {
+    if (row.before) dir_.Write(texts::kIniName, row.before);
+    Start();
+    EXPECT_EQ(LogOption(0), row.csv) << (row.before ? row.before : "no file");
+    EXPECT_EQ(LogOption(1), row.txt) << (row.before ? row.before : "no file");
+    EXPECT_EQ(CloseAndReadSettings(), row.after);
+  }
+}
+
+TEST_F(Interactive, LogOptionsExcludeEachOtherAndTheEndButtonSaves) {
+  Start();
+  Click(Control(main_, ids::kChkLog1));
+  Sleep(200);
+  EXPECT_EQ(LogOption(1), 1);
+  Click(Control(main_, ids::kChkLog0));
+  Sleep(200);
+  EXPECT_EQ(LogOption(0), 1);
+  EXPECT_EQ(LogOption(1), 0);
+  Click(Control(main_, ids::kChkLog0));
+  Sleep(200);
+  EXPECT_EQ(LogOption(0), 0);
+  EXPECT_EQ(LogOption(1), 0);
+  Click(Control(main_, ids::kChkLog0));
+  Click(Control(main_, ids::kCmdEnd));
+  ASSERT_TRUE(WaitExitPressingOk(*process_, 10000));
+  EXPECT_EQ(dir_.Read(texts::kIniName).value_or("<absent>"), "[Log   ]1\r\n[LogTXT]0\r\n");
+}
+
+TEST_F(Interactive, ShowsTheProgramFolderInLongForm) {
+  wchar_t shortForm[MAX_PATH] = L"", longForm[MAX_PATH] = L"";
+  ASSERT_GT(GetShortPathNameW(dir_.Path().c_str(), shortForm, MAX_PATH), 0u);
+  ASSERT_GT(GetLongPathNameW(dir_.Path().c_str(), longForm, MAX_PATH), 0u);
+  // Started through its short path, the program still shows the long names.
+  process_ = std::make_unique<Process>(std::wstring(shortForm) + L"\\Velmora.exe", L"", shortForm);
+  main_ = process_->WaitMainWindow();
+  ASSERT_NE(main_, nullptr);
+  EXPECT_EQ(Text(Control(main_, ids::kTxtDir)), longForm);
+  CloseAndReadSettings();
+}
+
+// Keeps a copy of the shell's verbs for folders and puts them back when it goes, so
+// that a test may change them.
+class FolderVerbsBackup {
+ public:
+  FolderVerbsBackup() {
+    RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Folder", 0, KEY_ALL_ACCESS, &folder_);
+    HKEY backup = nullptr;
+    RegCreateKeyExW(folder_, kBackup, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr);
+    RegCopyTreeW(folder_, L"shell", backup);
+    RegCloseKey(backup);
+  }
+  ~FolderVerbsBackup() {
+    RegDeleteTreeW(folder_, L"shell");
+    HKEY shell = nullptr, backup = nullptr;
+    RegCreateKeyExW(folder_, L"shell", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &shell, nullptr);
+    RegOpenKeyExW(folder_, kBackup, 0, KEY_ALL_ACCESS, &backup);
+    RegCopyTreeW(backup, nullptr, shell);
+    RegCloseKey(backup);
+    RegCloseKey(shell);
+    RegDeleteTreeW(folder_, kBackup);
+    RegCloseKey(folder_);
+  }
+  // Folders open with the recorder, which notes what it was given in `recordFile`.
+  void OpenWithRecorder(const std::wstring& recordFile) {
+    std::wstring recorder = BuiltExePath();
+    OpenWith(recorder.substr(0, recorder.find_last_of(L'\\')) + L"\\tests\\record.exe");
+    SetEnvironmentVariableW(L"VELMORA_RECORD", recordFile.c_str());
+  }
+  // Folders open with `program`.
+  void OpenWith(const std::wstring& program) {
+    RegDeleteTreeW(folder_, L"shell");
+    std::wstring line = L"\"" + program + L"\" \"%1\"";
+    RegSetKeyValueW(folder_, L"shell\\open\\command", nullptr, REG_SZ, line.c_str(),
+                    static_cast<DWORD>((line.size() + 1) * sizeof(wchar_t)));
+  }
+
+ private:
+  static constexpr wchar_t kBackup[] = L"shell.velmora-test";
+  HKEY folder_ = nullptr;
+};
+
+TEST_F(Interactive, LogFolderButtonOpensTheProgramFolder) {
+  ProgramDir records;
+  FolderVerbsBackup verbs;
+  verbs.OpenWithRecorder(records.File(L"opened.txt"));
+  Start();
+  Click(Control(main_, ids::kCmdRogu));
+  std::string opened;
+  for (int i = 0; i < 250 && opened.empty(); ++i) {
+    Sleep(20);
+    opened = records.Read(L"opened.txt").value_or("");
+  }
+  EXPECT_FALSE(WaitMessageBox(*process_, 300)) << "no message when the folder opens";
+  std::string folder(dir_.Path().begin(), dir_.Path().end());  // ASCII temporary path
+  EXPECT_NE(opened.find(folder), std::string::npos) << "opened: " << opened;
+  CloseAndReadSettings();
+}
+
+TEST_F(Interactive, LogFolderButtonReportsAFolderTheShellCannotOpen) {
+  // The program that opens folders is gone: the shell answers "file not found".
+  FolderVerbsBackup verbs;
+  verbs.OpenWith(L"C:\\velmora-no-such-folder\\open.exe");
+  Start();
+  Click(Control(main_, ids::kCmdRogu));
+  auto box = WaitMessageBox(*process_, 5000);
+  ASSERT_TRUE(box) << "no message";
+  EXPECT_EQ(box->title, L"ログ参照");
+  EXPECT_EQ(box->text, L"フォルダの表示に失敗しました\r\n" + dir_.Path());
+  EXPECT_EQ(box->icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+  CloseMessageBox(*box);
+  CloseAndReadSettings();
+}
+
+}  // namespace
+}  // namespace velmora::e2e

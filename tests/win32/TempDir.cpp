@@ -1,0 +1,59 @@
+#include "TempDir.h"
+
+namespace velmora::testing {
+
+TempDir::TempDir(const std::wstring& name) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  static unsigned counter = 0;
+  path_ = std::wstring(temp) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+          std::to_wstring(++counter);
+  DeleteTree(path_);
+  CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempDir::~TempDir() { DeleteTree(path_); }
+
+void TempDir::Write(const std::wstring& name, const std::string& bytes) const {
+  HANDLE file = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD put = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+  CloseHandle(file);
+}
+
+std::string TempDir::Read(const std::wstring& name) const {
+  HANDLE file = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<absent>";
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+void DeleteTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring full = dir + L"\\" + name;
+      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      bool isDir = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+      if (isDir && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        DeleteTree(full);
+      else if (isDir)
+        RemoveDirectoryW(full.c_str());
+      else
+        DeleteFileW(full.c_str());
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+  }
+  SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace velmora::testing

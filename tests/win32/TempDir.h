@@ -1,0 +1,30 @@
+// A fresh folder under the temporary folder for one test, deleted with its content
+// when the test ends.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace velmora::testing {
+
+class TempDir {
+ public:
+  explicit TempDir(const std::wstring& name = L"velmora-test");
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::wstring& Path() const { return path_; }
+  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+  // Writes or reads a file's bytes; Read gives "<absent>" for a file that cannot be read.
+  void Write(const std::wstring& name, const std::string& bytes) const;
+  std::string Read(const std::wstring& name) const;
+
+ private:
+  std::wstring path_;
+};
+
+// Deletes a folder with everything below it (links are removed, not followed).
+void DeleteTree(const std::wstring& dir);
+
+}  // namespace velmora::testing
