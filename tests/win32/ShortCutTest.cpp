@@ -8,10 +8,10 @@
 
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
 #include "base/Codepage.h"
 #include "base/Texts.h"
 #include "shortcut/MDllChk.h"
@@ -116,37 +116,12 @@ std::wstring CurrentPath() {
   return path;
 }
 
-// A temporary folder, its content deleted with it (no subfolders).
-class TempDir {
- public:
-  explicit TempDir(const std::wstring& leaf) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + leaf + L" " + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(path_.c_str(), nullptr);
-  }
-  ~TempDir() {
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-      do DeleteFileW((path_ + L"\\" + entry.cFileName).c_str());
-      while (FindNextFileW(search, &entry));
-      FindClose(search);
-    }
-    RemoveDirectoryW(path_.c_str());
-  }
-  const std::wstring& Path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
-
 class ShellLinks : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     startup_ = KnownFolder(FOLDERID_Startup);
-    ASSERT_TRUE(Exists(startup_)) << "no Startup folder: " << testing::PrintToString(startup_);
+    ASSERT_TRUE(Exists(startup_)) << "no Startup folder: " << ::testing::PrintToString(startup_);
     user_ = UserNameGet();
     ASSERT_FALSE(user_.empty());
     // The program the links start: a file in a folder whose name has spaces.
@@ -162,8 +137,8 @@ class ShellLinks : public ::testing::Test {
     return module;
   }
 
-  TempDir program_{L"Velmora link target"};
-  TempDir workDir_{L"Velmora link cwd"};
+  testing::TempDir program_{L"Velmora link target"};
+  testing::TempDir workDir_{L"Velmora link cwd"};
   std::wstring startup_, user_, target_;
 };
 
@@ -177,9 +152,9 @@ TEST_F(ShellLinks, ToolkitPlacesTheLinkInTheUsersStartupFolder) {
                                      L"..\\..\\..\\" + user_ + L"\\" + kFullStartup, L"..\\..\\" + kHalfStartup}) {
     TestLink link(startup_);
     EXPECT_EQ(createW(folder.c_str(), link.Name().c_str(), target_.c_str(), arguments.c_str(), -1, L"$(Programs)"), 1)
-        << testing::PrintToString(folder);
+        << ::testing::PrintToString(folder);
     auto read = ReadLink(link.Path());
-    ASSERT_TRUE(read) << "no link at " << testing::PrintToString(link.Path());
+    ASSERT_TRUE(read) << "no link at " << ::testing::PrintToString(link.Path());
     EXPECT_EQ(read->target, target_);
     EXPECT_EQ(read->arguments, arguments);
   }
@@ -384,7 +359,7 @@ TEST(ShortCutWrappers, ReportTheRunningSystem) {
 
   EXPECT_TRUE(DllChk(L"kernel32.dll"));
   std::wstring found = DllFind(L"kernel32.dll");
-  EXPECT_TRUE(Exists(found)) << testing::PrintToString(found);
+  EXPECT_TRUE(Exists(found)) << ::testing::PrintToString(found);
   EXPECT_FALSE(DllChk(L"velmora-no-such-library.dll"));
   EXPECT_FALSE(DllChk(L""));
 
