@@ -172,15 +172,6 @@ TEST(ShortCutCreate, KindOutsideOneToFiveCallsNothing) {
   }
 }
 
-TEST(ShortCutCreate, SendToHasNoUserPart) {
-  FakeToolkit toolkit;
-  toolkit.libraries = {L"vb5stkit.dll"};
-  ShortCutCreate(kSendToKind, L"n", L"t", L"a", L"All Users", toolkit);
-  ASSERT_EQ(toolkit.calls.size(), 4u);
-  EXPECT_EQ(toolkit.calls[2], L"vb5|..\\..\\SendTo|n|t|a");
-  EXPECT_EQ(toolkit.calls[3], L"vb5|..\\..\\SendTo|n|t|a");
-}
-
 TEST(StartupShortCutCreate, TriesTheUserThenAllUsers) {
   const std::wstring user = L"vb5|..\\..\\..\\taro\\", all = L"vb5|..\\..\\..\\All Users\\";
   struct Row {

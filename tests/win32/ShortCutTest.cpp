@@ -179,34 +179,6 @@ TEST_F(ShellLinks, AnsiExportTakesTheCodePagesStrings) {
   EXPECT_EQ(read->arguments, arguments);
 }
 
-TEST_F(ShellLinks, ToolkitPlacesAllUsersLinksInTheSharedStartupFolder) {
-  std::wstring common = KnownFolder(FOLDERID_CommonStartup);
-  ASSERT_TRUE(Exists(common));
-  HMODULE toolkit = Toolkit();
-  ASSERT_NE(toolkit, nullptr);
-  auto createW = reinterpret_cast<CreateW>(reinterpret_cast<void (*)()>(GetProcAddress(toolkit, "fCreateShellLinkW")));
-  TestLink link(common);
-  std::wstring folder = L"..\\..\\..\\All Users\\" + kFullStartup;
-  EXPECT_EQ(createW(folder.c_str(), link.Name().c_str(), target_.c_str(), L"/DISK=C /SIZE=100", -1, L"$(Programs)"), 1);
-  auto read = ReadLink(link.Path());
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->arguments, L"/DISK=C /SIZE=100");
-  EXPECT_FALSE(Exists(startup_ + L"\\" + link.Name() + L".lnk"));
-}
-
-TEST_F(ShellLinks, ToolkitReplacesALinkOfTheSameName) {
-  HMODULE toolkit = Toolkit();
-  ASSERT_NE(toolkit, nullptr);
-  auto createW = reinterpret_cast<CreateW>(reinterpret_cast<void (*)()>(GetProcAddress(toolkit, "fCreateShellLinkW")));
-  TestLink link(startup_);
-  std::wstring folder = L"..\\..\\..\\" + user_ + L"\\" + kHalfStartup;
-  ASSERT_EQ(createW(folder.c_str(), link.Name().c_str(), target_.c_str(), L"/DISK=C /SIZE=100", -1, L"$(Programs)"), 1);
-  ASSERT_EQ(createW(folder.c_str(), link.Name().c_str(), target_.c_str(), L"/DISK=C /SIZE=250", -1, L"$(Programs)"), 1);
-  auto read = ReadLink(link.Path());
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->arguments, L"/DISK=C /SIZE=250");
-}
-
 TEST_F(ShellLinks, ToolkitTakesOtherDestinationsRelativeToTheProgramsFolder) {
   HMODULE toolkit = Toolkit();
   ASSERT_NE(toolkit, nullptr);
