@@ -141,4 +141,12 @@ inline constexpr wchar_t kPleaseWait[] = L"もうしばらくお待ち下さい"
 // --- Line ends -------------------------------------------------------------------
 inline constexpr wchar_t kCrLf[] = L"\r\n";
 
+// --- About window: the author, the contact and homepage addresses ------------------
+// The addresses lie in the reserved .example domain: placeholders until the project has
+// its own.
+inline constexpr wchar_t kAboutAuthor[] = L"Velmora";
+inline constexpr wchar_t kAboutContactAddress[] = L"contact@velmora.example";
+inline constexpr wchar_t kAboutHomePageUrl[] = L"https://velmora.example/";
+inline constexpr wchar_t kAboutNotice[] = L"本ソフトは無保証で提供されます";
+
 }  // namespace velmora::texts
