@@ -39,20 +39,21 @@ HFONT MakeFont(const wchar_t* face, double points, int dpi) {
   return CreateFontIndirectW(&lf);
 }
 
+struct WindowSearch {
+  HWND except;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectEnabled(HWND window, LPARAM lp) {
+  auto* search = reinterpret_cast<WindowSearch*>(lp);
+  if (window != search->except && IsWindowVisible(window) && IsWindowEnabled(window)) search->found.push_back(window);
+  return TRUE;
+}
+
 // The visible, enabled top-level windows of this thread other than `except`, disabled.
 std::vector<HWND> DisableThreadWindows(HWND except) {
-  struct Search {
-    HWND except;
-    std::vector<HWND> found;
-  } search{except, {}};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        if (window != s->except && IsWindowVisible(window) && IsWindowEnabled(window)) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{except, {}};
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&search));
   for (HWND window : search.found) EnableWindow(window, FALSE);
   return search.found;
 }
