@@ -64,9 +64,14 @@ TEST(LinkColour, FollowsThePointerAndTheClick) {
     bool changed;
   } rows[] = {
       {kText, kLinkBlue, false},  // at rest it is blue already
-      {kLink, kLinkCyan, true},  {kLink, kLinkCyan, false},  {kText, kLinkBlue, true}, {kLink, kLinkCyan, true},
-      {kClick, kLinkBlue, true}, {kClick, kLinkBlue, false}, {kLink, kLinkCyan, true},  // leaving the window from here
-                                                                                        // keeps it cyan: no event
+      {kLink, kLinkCyan, true},
+      {kLink, kLinkCyan, false},
+      {kText, kLinkBlue, true},
+      {kLink, kLinkCyan, true},
+      {kClick, kLinkBlue, true},
+      {kClick, kLinkBlue, false},
+      {kLink, kLinkCyan, true},  // leaving the window from here
+                                 // keeps it cyan: no event
       {kLink, kLinkCyan, false},
   };
   LinkColour link;
@@ -88,7 +93,7 @@ TEST(LinkColour, FollowsThePointerAndTheClick) {
 struct FakeScript {
   bool readTimeout = true;
   bool create = true;
-  std::vector<int> busy;  // per read: 1 busy, 0 idle, -1 the read fails; then idle
+  std::string busy;  // per read: B busy, I idle, X the read fails; then idle
 };
 
 class FakeLayer : public AutomationLayer {
@@ -127,10 +132,10 @@ class FakeLayer : public AutomationLayer {
     }
     bool GetBusy(bool& busy) override {
       layer_.calls.push_back(L"Busy");
-      int state = read_ < layer_.script_.busy.size() ? layer_.script_.busy[read_] : 0;
+      char state = read_ < layer_.script_.busy.size() ? layer_.script_.busy[read_] : 'I';
       ++read_;
-      if (state < 0) return false;
-      busy = state == 1;
+      if (state == 'X') return false;
+      busy = state == 'B';
       return true;
     }
     bool SetVisible(bool visible) override {
@@ -176,19 +181,18 @@ TEST(HomePageOpen, CallsTheLayerInOrderAndWaitsAtMostTwoSeconds) {
     const char* name;
     FakeScript script;
     std::vector<std::wstring> expected;
-  } rows[] = {
+  };
+  const std::vector<Row> rows = {
       {"idle at once", {}, Join({head, {L"Busy"}, tail})},
-      {"busy twice", {true, true, {1, 1, 0}}, Join({head, Repeat(poll, 2), {L"Busy"}, tail})},
-      {"busy for ever: twenty sleeps", {true, true, std::vector<int>(30, 1)}, Join({head, Repeat(poll, 20), tail})},
-      {"Busy unreadable: sleeps as if busy",
-       {true, true, std::vector<int>(30, -1)},
-       Join({head, Repeat(poll, 20), tail})},
-      {"unreadable once, then idle", {true, true, {-1, 0}}, Join({head, poll, {L"Busy"}, tail})},
+      {"busy twice", {true, true, "BBI"}, Join({head, Repeat(poll, 2), {L"Busy"}, tail})},
+      {"busy for ever: twenty sleeps", {true, true, std::string(30, 'B')}, Join({head, Repeat(poll, 20), tail})},
+      {"Busy unreadable: sleeps as if busy", {true, true, std::string(30, 'X')}, Join({head, Repeat(poll, 20), tail})},
+      {"unreadable once, then idle", {true, true, "XI"}, Join({head, poll, {L"Busy"}, tail})},
       {"no browser object: only the sleeps",
-       {true, false, {}},
+       {true, false, ""},
        Join({{head.begin(), head.end() - 1}, Repeat({L"Sleep 100"}, 20), {L"DoEvents", L"SetTimeout 4321"}})},
       {"old timeout unreadable: not restored",
-       {false, true, {}},
+       {false, true, ""},
        Join({head, {L"Busy"}, {tail.begin(), tail.end() - 1}})},
   };
   for (const Row& row : rows) EXPECT_EQ(CallsOf(row.script), row.expected) << row.name;
