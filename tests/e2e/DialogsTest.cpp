@@ -79,7 +79,11 @@ TEST_F(Dialogs, FolderPickerPutsTheChosenFolderIntoTheDirectoryBox) {
   Click(Control(main_, ids::kCmdTab1));
   HWND txtDir = Control(main_, ids::kTxtDir);
   SetText(txtDir, L"C:\\Something Else");
-  for (const std::wstring& chosen : {dir_.Path(), std::wstring(L"C:\\")}) {
+  // A folder at the top of drive C, which Wine's dialog always reaches when told to
+  // select it; spaces, letter case and Japanese come back as they are.
+  const std::wstring folder = L"C:\\Velmora 調査 Pick-" + std::to_wstring(GetTickCount());
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
+  for (const std::wstring& chosen : {folder, std::wstring(L"C:\\")}) {
     Click(Control(main_, ids::kCmdPath));
     HWND dialog = WaitFolderDialog(*process_, 5000);
     ASSERT_NE(dialog, nullptr) << "no folder dialog";
@@ -87,6 +91,7 @@ TEST_F(Dialogs, FolderPickerPutsTheChosenFolderIntoTheDirectoryBox) {
     Settle(main_);
     EXPECT_EQ(Text(txtDir), chosen);
   }
+  RemoveDirectoryW(folder.c_str());
 }
 
 // --- About window -----------------------------------------------------------------------

@@ -20,15 +20,19 @@ using velmora::testing::MakeRecorder;
 using velmora::testing::ScopedClasses;
 using velmora::testing::WaitRecorded;
 
-// A fresh folder under the temporary folder, removed with what it holds.
+// A fresh folder, removed with what it holds. It lies in `parent` (the temporary
+// folder when empty).
 class TempFolder {
  public:
-  TempFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+  explicit TempFolder(std::wstring parent = L"") {
+    if (parent.empty()) {
+      wchar_t temp[MAX_PATH];
+      GetTempPathW(MAX_PATH, temp);
+      parent = temp;
+    }
     static int counter = 0;
-    path_ = std::wstring(temp) + L"velmora-dlg-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(counter++);
+    path_ = parent + L"velmora-dlg-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) +
+            L"-" + std::to_wstring(GetTickCount());
     CreateDirectoryW(path_.c_str(), nullptr);
   }
   ~TempFolder() {
@@ -160,7 +164,9 @@ class DialogAnswer {
 };
 
 TEST(DirDialog, TheShellsDialogIsModalShowsTheTitleAndGivesThePath) {
-  TempFolder folder;
+  // Wine's dialog does not always reach a folder deep inside the user's profile when
+  // told to select it; one at the top of drive C it always does.
+  TempFolder folder(L"C:\\");
   HWND owner = MakeOwner(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   struct Row {
     const char* name;
