@@ -158,4 +158,12 @@ inline constexpr wchar_t kSendTo[] = L"SendTo";
 inline constexpr wchar_t kQuickLaunch[] = L"Application Data\\Microsoft\\Internet Explorer\\Quick Launch";
 inline constexpr wchar_t kLinkExt[] = L".lnk";
 
+// --- About window: the author, the contact and homepage addresses ------------------
+// The addresses lie in the reserved .example domain: placeholders until the project has
+// its own.
+inline constexpr wchar_t kAboutAuthor[] = L"Velmora";
+inline constexpr wchar_t kAboutContactAddress[] = L"contact@velmora.example";
+inline constexpr wchar_t kAboutHomePageUrl[] = L"https://velmora.example/";
+inline constexpr wchar_t kAboutNotice[] = L"本ソフトは無保証で提供されます";
+
 }  // namespace velmora::texts

@@ -20,3 +20,15 @@ enum : int {
 };
 
 }  // namespace velmora::ui::ids
+
+// Controls of the About window, and the link's pointing-hand cursor in the resources.
+namespace velmora::ui::ids {
+
+enum : int {
+  kVerCmdEnd = 1,  // IDOK, so that Enter presses "OK"
+  kVerLblHttp = 511,
+  kVerLblTitle = 512,
+  kHandCursor = 601,
+};
+
+}  // namespace velmora::ui::ids

@@ -1,12 +1,30 @@
 // The folder picker button and the menu bar's commands.
+#include "app/ProgramFolder.h"
+#include "base/Texts.h"
+#include "store/MTSK_KIDOU.h"
+#include "ui/Controls.h"
+#include "ui/MDIALOG_SAN.h"
 #include "ui/frmVelmora1.h"
+#include "ui/frmVersion.h"
 
 namespace velmora::ui {
 
-void frmVelmora1::cmdPath_Click() {}
+void frmVelmora1::cmdPath_Click() {
+  std::wstring path = DirDialog(hwnd(), texts::kPickDirTitle);
+  if (!path.empty()) SetText(txtDir, path);
+}
 
-void frmVelmora1::mnuHelp_Click() {}
+void frmVelmora1::mnuHelp_Click() {
+  // The help file; when the shell cannot open it (missing, or nothing on this system
+  // reads it), the help document shipped beside the program. Nothing is reported.
+  std::wstring folder = ProgramFolder();
+  if (TSK_KIDOU(hwnd(), InFolder(folder, texts::kHelpName)) == 2)
+    TSK_KIDOU(hwnd(), InFolder(folder, texts::kHelpHtmlName));
+}
 
-void frmVelmora1::mnuVer_Click() {}
+void frmVelmora1::mnuVer_Click() {
+  frmVersion version;
+  version.ShowModal();
+}
 
 }  // namespace velmora::ui

@@ -371,4 +371,55 @@ bool SaveScreenshot(const std::wstring& bmpPath) {
   return ok;
 }
 
+// --- Folder-browse dialog and other owned windows -------------------------------------
+
+HWND WaitFolderDialog(const Process& process, DWORD timeoutMs) {
+  return WaitFor(timeoutMs, [&]() -> HWND {
+    for (HWND window : process.Windows()) {
+      if (ClassOf(window) != L"#32770") continue;
+      for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassOf(child) == L"SysTreeView32") return window;
+    }
+    return nullptr;
+  });
+}
+
+std::vector<std::wstring> StaticTexts(HWND dialog) {
+  std::vector<std::wstring> texts;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (ClassOf(child) == L"Static") texts.push_back(Text(child));
+  return texts;
+}
+
+bool ChooseFolder(const Process& process, HWND dialog, const std::wstring& path) {
+  // The dialog reads the path from its own process's memory.
+  HANDLE target = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process.Id());
+  if (!target) return false;
+  size_t bytes = (path.size() + 1) * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(target, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  bool ok = remote && WriteProcessMemory(target, remote, path.c_str(), bytes, nullptr);
+  if (ok) {
+    DWORD_PTR answer = 0;
+    const UINT kSetSelection = WM_USER + 103;  // BFFM_SETSELECTIONW
+    ok = SendMessageTimeoutW(dialog, kSetSelection, TRUE, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                             5000, &answer) != 0;
+    if (ok) ok = PostMessageW(dialog, WM_COMMAND, IDOK, 0) != 0;
+    WaitGone(dialog, 5000);
+  }
+  if (remote) VirtualFreeEx(target, remote, 0, MEM_RELEASE);
+  CloseHandle(target);
+  return ok;
+}
+
+void CancelDialog(HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }
+
+bool WaitGone(HWND window, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (IsWindow(window)) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
 }  // namespace velmora::e2e

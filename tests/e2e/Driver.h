@@ -92,4 +92,17 @@ int Dpi();
 // Saves a screenshot of the whole screen as a 24-bit BMP.
 bool SaveScreenshot(const std::wstring& bmpPath);
 
+// --- Folder-browse dialog and other owned windows -------------------------------------
+
+// The process's folder-browse dialog (a #32770 holding a folder tree), waiting up to the time.
+HWND WaitFolderDialog(const Process& process, DWORD timeoutMs);
+// The texts of a dialog's Static children, in order.
+std::vector<std::wstring> StaticTexts(HWND dialog);
+// Selects `path` in the folder dialog and confirms it, as a user's choice would.
+bool ChooseFolder(const Process& process, HWND dialog, const std::wstring& path);
+// Presses Cancel.
+void CancelDialog(HWND dialog);
+// Waits until the window is gone (true) or the time is over (false).
+bool WaitGone(HWND window, DWORD timeoutMs);
+
 }  // namespace velmora::e2e

@@ -1,0 +1,47 @@
+#include "app/About.h"
+
+#include "base/Texts.h"
+
+namespace velmora {
+
+std::wstring FormatTwoDigits(int value) {
+  std::wstring digits = std::to_wstring(value < 0 ? -static_cast<long long>(value) : value);
+  if (digits.size() < 2) digits.insert(0, 2 - digits.size(), L'0');
+  return value < 0 ? L"-" + digits : digits;
+}
+
+std::wstring VersionText(int major, int minor) {
+  return std::to_wstring(major) + L"." + FormatTwoDigits(minor);
+}
+
+AboutInfo ProgramAbout() {
+  AboutInfo info;
+  info.product = texts::kProduct;
+  info.major = VELMORA_VERSION_MAJOR;
+  info.minor = VELMORA_VERSION_MINOR;
+  info.author = texts::kAboutAuthor;
+  info.contact = texts::kAboutContactAddress;
+  info.homePage = texts::kAboutHomePageUrl;
+  info.notice = texts::kAboutNotice;
+  return info;
+}
+
+std::wstring AboutText(const AboutInfo& info) {
+  const std::wstring crlf = texts::kCrLf;
+  std::wstring text;
+  text += crlf;
+  text += texts::kAboutIndent + info.product + texts::kAboutVersionWord + VersionText(info.major, info.minor) + crlf;
+  text += crlf;
+  text += texts::kAboutCopyright + info.author + crlf;
+  text += texts::kAboutContact + info.contact + crlf;
+  text += texts::kAboutHomePage + crlf;
+  text += crlf;
+  text += std::wstring(6, L'\u3000') + info.notice + crlf;
+  return text;
+}
+
+std::wstring AboutCaption(const std::wstring& product) {
+  return product + texts::kVersionCaptionSuffix;
+}
+
+}  // namespace velmora

@@ -1,0 +1,16 @@
+#include "ui/MHomePage.h"
+
+#include "app/HomePage.h"
+#include "ui/Controls.h"
+#include "ui/MHomePageShell.h"
+#include "ui/MSLEEP.h"
+
+namespace velmora::ui {
+
+void HomePageOpen(const std::wstring& address) {
+  ShellAutomationLayer layer;
+  velmora::HomePageOpen(
+      address, layer, [](int32_t ms) { velmora::Sleep(ms); }, [] { DoEvents(); });
+}
+
+}  // namespace velmora::ui

@@ -1,0 +1,244 @@
+// The folder picker, the About window and the Help menu as a user meets them, driven
+// from a second process.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "../win32/ShellRecorder.h"
+#include "Driver.h"
+#include "base/Twips.h"
+#include "ui/ControlIds.h"
+
+namespace velmora::e2e {
+namespace {
+
+namespace ids = velmora::ui::ids;
+using velmora::testing::MakeRecorder;
+using velmora::testing::ScopedClasses;
+using velmora::testing::WaitRecorded;
+
+constexpr wchar_t kPickTitle[] = L"調査するディレクトリを指定して下さい。";
+constexpr wchar_t kAboutCaption[] = L"Velmora バージョン情報";
+constexpr wchar_t kHomePage[] = L"https://velmora.example/";
+
+class Dialogs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    process_ = std::make_unique<Process>(dir_.Exe(), L"", dir_.Path());
+    ASSERT_TRUE(process_->Started()) << "CreateProcess failed: " << GetLastError();
+    main_ = process_->WaitMainWindow();
+    ASSERT_NE(main_, nullptr) << "the main window did not appear";
+  }
+  void TearDown() override {
+    if (main_) PostMessageW(main_, WM_CLOSE, 0, 0);
+    if (process_) process_->WaitExit(5000);
+  }
+  // Runs a menu command and returns when its handler has finished.
+  bool Menu(int id) const {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_ABORTIFHUNG, 15000, &answer) != 0;
+  }
+  // Waits until every message sent or posted to the window so far has been handled.
+  void Settle(HWND window) const {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  }
+  HWND OpenAbout() const {
+    PostMessageW(main_, WM_COMMAND, MAKEWPARAM(ids::kMnuVer, 0), 0);
+    return process_->WaitWindow(nullptr, kAboutCaption, 5000);
+  }
+  int Px(int twips) const { return TwipsToPixels(twips, Dpi()); }
+
+  ProgramDir dir_;
+  std::unique_ptr<Process> process_;
+  HWND main_ = nullptr;
+};
+
+// --- Folder picker ----------------------------------------------------------------------
+
+TEST_F(Dialogs, FolderPickerCancelledLeavesTheDirectoryBoxAsItWas) {
+  Click(Control(main_, ids::kCmdTab1));
+  HWND txtDir = Control(main_, ids::kTxtDir);
+  for (const wchar_t* before : {L"C:\\Keep Me", L""}) {
+    SetText(txtDir, before);
+    Click(Control(main_, ids::kCmdPath));
+    HWND dialog = WaitFolderDialog(*process_, 5000);
+    ASSERT_NE(dialog, nullptr) << "no folder dialog";
+    auto statics = StaticTexts(dialog);
+    EXPECT_NE(std::find(statics.begin(), statics.end(), kPickTitle), statics.end()) << "the instruction text";
+    EXPECT_FALSE(IsWindowEnabled(main_)) << "the main window waits for the dialog";
+    CancelDialog(dialog);
+    ASSERT_TRUE(WaitGone(dialog, 5000));
+    Settle(main_);
+    EXPECT_EQ(Text(txtDir), before);
+    EXPECT_TRUE(IsWindowEnabled(main_));
+  }
+}
+
+TEST_F(Dialogs, FolderPickerPutsTheChosenFolderIntoTheDirectoryBox) {
+  Click(Control(main_, ids::kCmdTab1));
+  HWND txtDir = Control(main_, ids::kTxtDir);
+  SetText(txtDir, L"C:\\Something Else");
+  // A folder at the top of drive C, which Wine's dialog always reaches when told to
+  // select it; spaces, letter case and Japanese come back as they are.
+  const std::wstring folder = L"C:\\Velmora 調査 Pick-" + std::to_wstring(GetTickCount());
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
+  for (const std::wstring& chosen : {folder, std::wstring(L"C:\\")}) {
+    Click(Control(main_, ids::kCmdPath));
+    HWND dialog = WaitFolderDialog(*process_, 5000);
+    ASSERT_NE(dialog, nullptr) << "no folder dialog";
+    ASSERT_TRUE(ChooseFolder(*process_, dialog, chosen));
+    Settle(main_);
+    EXPECT_EQ(Text(txtDir), chosen);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+// --- About window -----------------------------------------------------------------------
+
+TEST_F(Dialogs, AboutWindowShowsItsTextModallyAndOnlyOkClosesIt) {
+  const std::wstring expected =
+      L"\r\n"
+      L"　　Velmora  　バージョン　3.01\r\n"
+      L"\r\n"
+      L"　　著作権：Velmora\r\n"
+      L"　　連絡先：contact@velmora.example\r\n"
+      L"　　ＨＰ　：\r\n"
+      L"\r\n"
+      L"　　　　　　本ソフトは無保証で提供されます\r\n";
+  for (int showing = 0; showing < 2; ++showing) {  // rebuilt on every showing
+    HWND about = OpenAbout();
+    ASSERT_NE(about, nullptr) << "no About window";
+    EXPECT_FALSE(IsWindowEnabled(main_)) << "the main window waits for the About window";
+    EXPECT_EQ(Text(Control(about, ids::kVerLblTitle)), expected);
+    EXPECT_EQ(Text(Control(about, ids::kVerLblHttp)), kHomePage);
+    EXPECT_EQ(Text(Control(about, ids::kVerCmdEnd)), L"OK");
+
+    RECT client;
+    GetClientRect(about, &client);
+    EXPECT_NEAR(client.right, Px(4380), 1);
+    EXPECT_NEAR(client.bottom, Px(2130), 1);
+    struct Row {
+      int id, left, top, width, height;
+    } rows[] = {
+        {ids::kVerCmdEnd, 1440, 1560, 1455, 335},
+        {ids::kVerLblHttp, 1080, 900, 3360, 180},
+        {ids::kVerLblTitle, 0, 0, 4695, 2055},
+    };
+    for (const Row& row : rows) {
+      RECT rc = ClientRectOf(about, Control(about, row.id));
+      EXPECT_NEAR(rc.left, Px(row.left), 1) << row.id;
+      EXPECT_NEAR(rc.top, Px(row.top), 1) << row.id;
+      EXPECT_NEAR(rc.right - rc.left, Px(row.width), 1) << row.id;
+      EXPECT_NEAR(rc.bottom - rc.top, Px(row.height), 1) << row.id;
+    }
+
+    // No Close command: the title bar's close button and the Close command do nothing.
+    PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Settle(about);
+    EXPECT_TRUE(IsWindowVisible(about)) << "closed without OK";
+
+    Click(Control(about, ids::kVerCmdEnd));
+    EXPECT_TRUE(WaitGone(about, 5000)) << "OK did not close it";
+    Settle(main_);
+    EXPECT_TRUE(IsWindowEnabled(main_));
+  }
+}
+
+// Whether any of the link's pixels on the screen has the colour.
+bool LinkShows(HWND link, COLORREF colour) {
+  RECT rc;
+  GetWindowRect(link, &rc);
+  HDC screen = GetDC(nullptr);
+  bool found = false;
+  for (int y = rc.top; y < rc.bottom && !found; ++y)
+    for (int x = rc.left; x < rc.right && !found; ++x) found = GetPixel(screen, x, y) == colour;
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+bool WaitLinkShows(HWND link, COLORREF colour) {
+  for (int i = 0; i < 100; ++i) {
+    if (LinkShows(link, colour)) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+TEST_F(Dialogs, AboutLinkTurnsCyanUnderThePointerAndOpensTheHomePage) {
+  std::wstring browser = MakeRecorder(dir_.Path(), L"browser.exe");
+  ScopedClasses classes;
+  ASSERT_TRUE(classes.OpenWith(L"https", browser));
+
+  SetCursorPos(0, 0);  // away from the window, which opens in the middle of the screen
+  HWND about = OpenAbout();
+  ASSERT_NE(about, nullptr);
+  HWND link = Control(about, ids::kVerLblHttp);
+  const COLORREF blue = RGB(0, 0, 255), cyan = RGB(0, 255, 255);
+  EXPECT_TRUE(WaitLinkShows(link, blue));
+
+  RECT linkRect, aboutRect;
+  GetWindowRect(link, &linkRect);
+  GetWindowRect(Control(about, ids::kVerLblTitle), &aboutRect);
+  SetCursorPos(linkRect.left + 10, (linkRect.top + linkRect.bottom) / 2);
+  EXPECT_TRUE(WaitLinkShows(link, cyan)) << "not cyan under the pointer";
+  SetCursorPos(aboutRect.left + 10, aboutRect.top + 10);
+  EXPECT_TRUE(WaitLinkShows(link, blue)) << "not blue again over the text";
+  EXPECT_FALSE(LinkShows(link, cyan));
+
+  SetCursorPos(linkRect.left + 10, (linkRect.top + linkRect.bottom) / 2);
+  EXPECT_TRUE(WaitLinkShows(link, cyan));
+  PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 5));
+  PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(10, 5));
+  auto lines = WaitRecorded(browser, 1);
+  ASSERT_EQ(lines.size(), 1u) << "the browser was not started once";
+  EXPECT_NE(lines[0].find(kHomePage), std::wstring::npos) << lines[0];
+  Settle(about);
+  EXPECT_TRUE(IsWindowVisible(about));
+  SetCursorPos(0, 0);
+  EXPECT_TRUE(WaitLinkShows(link, blue)) << "blue after the click";
+  Click(Control(about, ids::kVerCmdEnd));
+  EXPECT_TRUE(WaitGone(about, 5000));
+}
+
+// --- Help -----------------------------------------------------------------------------
+
+TEST_F(Dialogs, HelpOpensTheHelpFileOrElseTheHtmlDocumentAndNeverComplains) {
+  const std::wstring hlp = dir_.File(L"Velmora.hlp"), html = dir_.File(L"Velmora.html");
+  struct Row {
+    const char* name;
+    bool hlpPresent, hlpReadable, htmlPresent;
+    std::wstring opened;  // empty: nothing
+  } rows[] = {
+      {"help file", true, true, true, hlp},
+      {"help file missing", false, true, true, html},
+      {"nothing reads help files", true, false, true, html},
+      {"neither", false, true, false, L""},
+  };
+  for (const Row& row : rows) {
+    std::wstring recorder = MakeRecorder(dir_.Path(), L"viewer.exe");
+    ScopedClasses classes;
+    ASSERT_TRUE(classes.Set(L".hlp", row.hlpReadable ? L"VelmoraTest.hlp" : L"VelmoraTest.unread"));
+    ASSERT_TRUE(classes.OpenWith(L"VelmoraTest.hlp", recorder));
+    ASSERT_TRUE(classes.Set(L".html", L"VelmoraTest.html"));
+    ASSERT_TRUE(classes.OpenWith(L"VelmoraTest.html", recorder));
+    DeleteFileW(hlp.c_str());
+    DeleteFileW(html.c_str());
+    if (row.hlpPresent) dir_.Write(L"Velmora.hlp", "help");
+    if (row.htmlPresent) dir_.Write(L"Velmora.html", "<html></html>");
+
+    ASSERT_TRUE(Menu(ids::kMnuHelp)) << row.name;
+    auto lines = WaitRecorded(recorder, row.opened.empty() ? 0 : 1, 5000);
+    if (row.opened.empty()) {
+      EXPECT_TRUE(lines.empty()) << row.name;
+    } else {
+      ASSERT_EQ(lines.size(), 1u) << row.name;
+      EXPECT_NE(lines[0].find(row.opened), std::wstring::npos) << row.name << ": " << lines[0];
+    }
+    EXPECT_FALSE(WaitMessageBox(*process_, 300).has_value()) << row.name << ": a message was shown";
+    EXPECT_TRUE(IsWindowEnabled(main_));
+  }
+}
+
+}  // namespace
+}  // namespace velmora::e2e

@@ -1,0 +1,283 @@
+// The folder dialog, the system menu without Close, and the homepage through the
+// shell, against the real shell and windows under this process.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "ShellRecorder.h"
+#include "app/HomePage.h"
+#include "base/Texts.h"
+#include "ui/MDIALOG_SAN.h"
+#include "ui/MHomePage.h"
+#include "ui/MHomePageShell.h"
+#include "ui/MWin_Close.h"
+
+namespace velmora::ui {
+namespace {
+
+using velmora::testing::MakeRecorder;
+using velmora::testing::ScopedClasses;
+using velmora::testing::WaitRecorded;
+
+// A fresh folder, removed with what it holds. It lies in `parent` (the temporary
+// folder when empty).
+class TempFolder {
+ public:
+  explicit TempFolder(std::wstring parent = L"") {
+    if (parent.empty()) {
+      wchar_t temp[MAX_PATH];
+      GetTempPathW(MAX_PATH, temp);
+      parent = temp;
+    }
+    static int counter = 0;
+    path_ = parent + L"velmora-dlg-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) +
+            L"-" + std::to_wstring(GetTickCount());
+    CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~TempFolder() {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+      do DeleteFileW((path_ + L"\\" + entry.cFileName).c_str());
+      while (FindNextFileW(search, &entry));
+      FindClose(search);
+    }
+    RemoveDirectoryW(path_.c_str());
+  }
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+// A plain top-level window to own dialogs.
+HWND MakeOwner(DWORD style = WS_OVERLAPPEDWINDOW) {
+  return CreateWindowExW(0, L"STATIC", L"owner", style, 0, 0, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr),
+                         nullptr);
+}
+
+// --- DirDialog ----------------------------------------------------------------------
+
+TEST(DirDialog, DescribesTheDialogAsSpecifiedAndReleasesTheList) {
+  struct Row {
+    const char* name;
+    bool confirmed;
+    const wchar_t* path;  // nullptr: the item has no file-system path
+    const wchar_t* expected;
+  } rows[] = {
+      {"cancelled", false, nullptr, L""},
+      {"folder", true, L"C:\\Data\\My Folder", L"C:\\Data\\My Folder"},
+      {"drive root", true, L"C:\\", L"C:\\"},
+      {"no file-system path", true, nullptr, L""},
+  };
+  HWND owner = MakeOwner();
+  for (const Row& row : rows) {
+    BROWSEINFOW seen;
+    memset(&seen, 0xde, sizeof seen);  // an untouched field shows
+    std::wstring title;
+    auto list = reinterpret_cast<PIDLIST_ABSOLUTE>(CoTaskMemAlloc(16));
+    int released = 0, asked = 0;
+    FolderBrowseShell shell;
+    shell.browse = [&](BROWSEINFOW& info) {
+      seen = info;
+      title = info.lpszTitle ? info.lpszTitle : L"(null)";
+      return row.confirmed ? list : nullptr;
+    };
+    shell.pathOf = [&](PCIDLIST_ABSOLUTE got, wchar_t(&path)[MAX_PATH]) {
+      ++asked;
+      EXPECT_EQ(got, list);
+      for (wchar_t c : path) EXPECT_EQ(c, L'\0') << "the buffer starts out as NUL characters";
+      if (!row.path) return false;
+      wcscpy(path, row.path);
+      return true;
+    };
+    shell.release = [&](PIDLIST_ABSOLUTE got) {
+      ++released;
+      EXPECT_EQ(got, list);
+    };
+    EXPECT_EQ(DirDialog(owner, texts::kPickDirTitle, shell), row.expected) << row.name;
+    EXPECT_EQ(seen.hwndOwner, owner) << row.name;
+    EXPECT_EQ(seen.pidlRoot, nullptr) << row.name;
+    EXPECT_EQ(seen.pszDisplayName, nullptr) << row.name;
+    EXPECT_EQ(title, texts::kPickDirTitle) << row.name;
+    EXPECT_EQ(seen.ulFlags, static_cast<UINT>(BIF_RETURNONLYFSDIRS)) << row.name;
+    EXPECT_EQ(seen.ulFlags, 1u) << row.name;
+    EXPECT_EQ(seen.lpfn, nullptr) << row.name;
+    EXPECT_EQ(seen.lParam, 0) << row.name;
+    EXPECT_EQ(seen.iImage, 0) << row.name;
+    EXPECT_EQ(asked, row.confirmed ? 1 : 0) << row.name;
+    EXPECT_EQ(released, row.confirmed ? 1 : 0) << row.name;
+    CoTaskMemFree(list);
+  }
+  DestroyWindow(owner);
+}
+
+// Finds this process's folder dialog from another thread and answers it.
+class DialogAnswer {
+ public:
+  // `path` empty: cancel; otherwise select it and confirm.
+  DialogAnswer(HWND owner, std::wstring path) : owner_(owner), path_(std::move(path)) {
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~DialogAnswer() { Join(); }
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+  bool found = false, ownerDisabled = false, titleShown = false, hasTree = false;
+
+ private:
+  static BOOL CALLBACK Collect(HWND child, LPARAM lp) {
+    auto* self = reinterpret_cast<DialogAnswer*>(lp);
+    wchar_t cls[64] = L"", text[256] = L"";
+    GetClassNameW(child, cls, 64);
+    GetWindowTextW(child, text, 256);
+    if (wcscmp(cls, L"SysTreeView32") == 0) self->hasTree = true;
+    if (wcscmp(cls, L"Static") == 0 && wcscmp(text, texts::kPickDirTitle) == 0) self->titleShown = true;
+    return TRUE;
+  }
+  void Run() {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 500 && !dialog; ++i) {
+      HWND candidate = FindWindowW(L"#32770", nullptr);
+      DWORD pid = 0;
+      if (candidate) GetWindowThreadProcessId(candidate, &pid);
+      if (candidate && pid == GetCurrentProcessId() && IsWindowVisible(candidate))
+        dialog = candidate;
+      else
+        Sleep(20);
+    }
+    if (!dialog) return;
+    found = true;
+    ownerDisabled = !IsWindowEnabled(owner_);
+    EnumChildWindows(dialog, Collect, reinterpret_cast<LPARAM>(this));
+    if (path_.empty()) {
+      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+      return;
+    }
+    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path_.c_str()));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  }
+  HWND owner_;
+  std::wstring path_;
+  std::thread thread_;
+};
+
+TEST(DirDialog, TheShellsDialogIsModalShowsTheTitleAndGivesThePath) {
+  // Wine's dialog does not always reach a folder deep inside the user's profile when
+  // told to select it; one at the top of drive C it always does.
+  TempFolder folder(L"C:\\");
+  HWND owner = MakeOwner(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  struct Row {
+    const char* name;
+    std::wstring choose;
+    std::wstring expected;
+  } rows[] = {
+      {"cancel", L"", L""},
+      {"folder", folder.Path(), folder.Path()},
+      {"drive root", L"C:\\", L"C:\\"},
+  };
+  for (const Row& row : rows) {
+    DialogAnswer answer(owner, row.choose);
+    std::wstring result = DirDialog(owner, texts::kPickDirTitle);
+    answer.Join();
+    EXPECT_TRUE(answer.found) << row.name;
+    EXPECT_TRUE(answer.ownerDisabled) << row.name;
+    EXPECT_TRUE(answer.titleShown) << row.name;
+    EXPECT_TRUE(answer.hasTree) << row.name;
+    EXPECT_EQ(result, row.expected) << row.name;
+    EXPECT_TRUE(IsWindowEnabled(owner)) << row.name;
+  }
+  DestroyWindow(owner);
+}
+
+// --- CloseMenuDel -------------------------------------------------------------------
+
+std::vector<UINT> MenuIds(HMENU menu) {
+  std::vector<UINT> ids;
+  for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i)
+    ids.push_back((GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR) ? 0u : GetMenuItemID(menu, i));
+  return ids;
+}
+
+TEST(CloseMenuDel, TakesCloseAndItsSeparatorOutOfTheSystemMenu) {
+  // The standard system menu begins Restore, Move, Size, Minimize, Maximize, a
+  // separator and Close (items a system appends below Close stay where they are). A
+  // program may append its own items too.
+  const std::vector<UINT> head = {SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, 0, SC_CLOSE};
+  for (bool extended : {false, true}) {
+    for (DWORD style : {WS_OVERLAPPEDWINDOW, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU}) {
+      HWND window = MakeOwner(style);
+      HMENU menu = GetSystemMenu(window, FALSE);
+      if (extended) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, 0x1230, L"extra");
+      }
+      std::vector<UINT> before = MenuIds(menu);
+      ASSERT_GE(before.size(), head.size());
+      ASSERT_EQ(std::vector<UINT>(before.begin(), before.begin() + 7), head) << "style " << style;
+      std::vector<UINT> expected = before;
+      expected.erase(expected.begin() + 5, expected.begin() + 7);  // positions 5 and 6
+
+      CloseMenuDel(window);
+      EXPECT_EQ(MenuIds(GetSystemMenu(window, FALSE)), expected) << style;
+      EXPECT_EQ(GetMenuState(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
+      DestroyWindow(window);
+    }
+  }
+}
+
+// --- The homepage through the shell ------------------------------------------------------
+
+TEST(HomePageOpen, OpensTheAddressWithTheDefaultBrowserEveryTime) {
+  TempFolder folder;
+  std::wstring browser = MakeRecorder(folder.Path(), L"browser.exe");
+  ScopedClasses classes;
+  ASSERT_TRUE(classes.OpenWith(L"https", browser));
+
+  ShellAutomationLayer layer;
+  layer.SetPromptTimeout(1234);
+  HomePageOpen(L"https://velmora.example/");
+  HomePageOpen(L"https://velmora.example/");  // a second click: a second window
+  auto lines = WaitRecorded(browser, 2);
+  ASSERT_EQ(lines.size(), 2u);
+  for (const auto& line : lines) EXPECT_NE(line.find(L"https://velmora.example/"), std::wstring::npos) << line;
+  // The prompt settings are process-wide: the timeout comes back, the text stays.
+  EXPECT_EQ(ShellAutomationLayer::PromptTimeout(), 1234);
+  EXPECT_EQ(ShellAutomationLayer::PromptText(), texts::kPleaseWait);
+}
+
+TEST(HomePageOpen, StartsAKnownBrowserWithItsNewWindowSwitch) {
+  TempFolder folder;
+  struct Row {
+    const wchar_t* program;
+    const wchar_t* parameters;
+  } rows[] = {
+      {L"firefox.exe", L"-new-window \"https://velmora.example/\""},
+      {L"chrome.exe", L"--new-window \"https://velmora.example/\""},
+  };
+  for (const Row& row : rows) {
+    std::wstring browser = MakeRecorder(folder.Path(), row.program);
+    ScopedClasses classes;
+    ASSERT_TRUE(classes.OpenWith(L"https", browser));
+    HomePageOpen(L"https://velmora.example/");
+    auto lines = WaitRecorded(browser, 1);
+    ASSERT_EQ(lines.size(), 1u) << row.program;
+    EXPECT_NE(lines[0].find(row.parameters), std::wstring::npos) << lines[0];
+  }
+}
+
+TEST(ShellAutomationLayer, CreatesOnlyTheBrowserAndOpensOnlyWebAddresses) {
+  ShellAutomationLayer layer;
+  EXPECT_EQ(layer.CreateObject(L"Word.Application"), nullptr);
+  auto browser = layer.CreateObject(L"InternetExplorer.Application");
+  ASSERT_NE(browser, nullptr);
+  bool busy = true;
+  EXPECT_FALSE(browser->GetBusy(busy)) << "nothing navigated yet";
+  EXPECT_FALSE(browser->Navigate(L"C:\\windows\\system32\\notepad.exe"));
+  EXPECT_FALSE(browser->Navigate(L"file:///C:/windows/win.ini"));
+  EXPECT_FALSE(browser->SetVisible(true));
+}
+
+}  // namespace
+}  // namespace velmora::ui
