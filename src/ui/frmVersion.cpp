@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <vector>
 
 #include "base/Texts.h"
@@ -107,7 +109,30 @@ void frmVersion::Form_Load() {
   SetText(lblTitle, AboutText(info_));
   SetText(lblHttp, info_.homePage);
   SetText(hwnd(), AboutCaption(info_.product));
+  PlaceLinkOnItsLine();
   CloseMenuDel(hwnd());
+}
+
+// The link's place (1080 twips in, 900 down) is where "　　ＨＰ　：" ends on the sixth
+// line with the designed font's metrics. Where the font on this system draws its lines
+// taller or its characters wider (other fonts, high DPI), the place is taken from the
+// font itself, so the address still follows those six characters on that line.
+void frmVersion::PlaceLinkOnItsLine() {
+  HDC dc = GetDC(lblTitle);
+  HGDIOBJ old = SelectObject(dc, font_);
+  TEXTMETRICW metrics{};
+  SIZE prefix{};
+  bool measured =
+      GetTextMetricsW(dc, &metrics) &&
+      GetTextExtentPoint32W(dc, texts::kAboutHomePage, static_cast<int>(wcslen(texts::kAboutHomePage)), &prefix);
+  SelectObject(dc, old);
+  ReleaseDC(lblTitle, dc);
+  if (!measured) return;
+  int lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
+  int left = std::max(TwipsToPixels(1080, dpi_), static_cast<int>(prefix.cx));
+  int top = std::max(TwipsToPixels(900, dpi_), 5 * lineHeight);
+  int height = std::max(TwipsToPixels(180, dpi_), lineHeight);
+  SetWindowPos(lblHttp, nullptr, left, top, TwipsToPixels(3360, dpi_), height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void frmVersion::ShowModal() {

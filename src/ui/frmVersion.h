@@ -34,6 +34,7 @@ class frmVersion : public Window {
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
+  void PlaceLinkOnItsLine();
   bool Load();
   void Unload();
   HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left, int top, int width, int height);

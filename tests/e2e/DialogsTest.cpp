@@ -2,6 +2,7 @@
 // from a second process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "../win32/ShellRecorder.h"
@@ -118,19 +119,34 @@ TEST_F(Dialogs, AboutWindowShowsItsTextModallyAndOnlyOkClosesIt) {
     GetClientRect(about, &client);
     EXPECT_NEAR(client.right, Px(4380), 1);
     EXPECT_NEAR(client.bottom, Px(2130), 1);
+    // The link follows "　　ＨＰ　：" on the sixth line: at its designed place where the
+    // font's lines are 180 twips high, lower and further right where they are larger.
+    HDC dc = GetDC(nullptr);
+    HFONT font =
+        CreateFontW(-MulDiv(9, Dpi(), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, L"ＭＳ ゴシック");
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SIZE prefix{};
+    GetTextExtentPoint32W(dc, L"　　ＨＰ　：", 6, &prefix);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    int line = metrics.tmHeight + metrics.tmExternalLeading;
     struct Row {
       int id, left, top, width, height;
     } rows[] = {
-        {ids::kVerCmdEnd, 1440, 1560, 1455, 335},
-        {ids::kVerLblHttp, 1080, 900, 3360, 180},
-        {ids::kVerLblTitle, 0, 0, 4695, 2055},
+        {ids::kVerCmdEnd, Px(1440), Px(1560), Px(1455), Px(335)},
+        {ids::kVerLblHttp, std::max(Px(1080), static_cast<int>(prefix.cx)), std::max(Px(900), 5 * line), Px(3360),
+         std::max(Px(180), line)},
+        {ids::kVerLblTitle, 0, 0, Px(4695), Px(2055)},
     };
     for (const Row& row : rows) {
       RECT rc = ClientRectOf(about, Control(about, row.id));
-      EXPECT_NEAR(rc.left, Px(row.left), 1) << row.id;
-      EXPECT_NEAR(rc.top, Px(row.top), 1) << row.id;
-      EXPECT_NEAR(rc.right - rc.left, Px(row.width), 1) << row.id;
-      EXPECT_NEAR(rc.bottom - rc.top, Px(row.height), 1) << row.id;
+      EXPECT_NEAR(rc.left, row.left, 1) << row.id;
+      EXPECT_NEAR(rc.top, row.top, 1) << row.id;
+      EXPECT_NEAR(rc.right - rc.left, row.width, 1) << row.id;
+      EXPECT_NEAR(rc.bottom - rc.top, row.height, 1) << row.id;
     }
 
     // No Close command: the title bar's close button and the Close command do nothing.

@@ -333,9 +333,11 @@ int Dpi() {
   return dpi;
 }
 
-bool SaveScreenshot(const std::wstring& bmpPath) {
-  int width = GetSystemMetrics(SM_CXSCREEN);
-  int height = GetSystemMetrics(SM_CYSCREEN);
+bool SaveScreenshot(const std::wstring& bmpPath, HWND window) {
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (window) GetWindowRect(window, &area);
+  int width = area.right - area.left;
+  int height = area.bottom - area.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO bi{};
@@ -347,7 +349,7 @@ bool SaveScreenshot(const std::wstring& bmpPath) {
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
   SelectObject(memory, old);
   DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
   DWORD imageSize = stride * static_cast<DWORD>(height);

@@ -89,8 +89,9 @@ RECT ClientRectOf(HWND top, HWND control);
 // Screen DPI the program lays out with.
 int Dpi();
 
-// Saves a screenshot of the whole screen as a 24-bit BMP.
-bool SaveScreenshot(const std::wstring& bmpPath);
+// Saves a screenshot of the window as it shows on the screen (of the whole screen
+// when no window is given) as a 24-bit BMP.
+bool SaveScreenshot(const std::wstring& bmpPath, HWND window = nullptr);
 
 // --- Folder-browse dialog and other owned windows -------------------------------------
 

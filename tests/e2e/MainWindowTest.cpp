@@ -238,11 +238,21 @@ TEST_F(MainWindow, KeyboardFocusFollowsTheDesignedOrder) {
   }
 }
 
-TEST_F(MainWindow, LeavesAScreenshot) {
+// Pictures of the main window and the About window at the screen's DPI, beside the
+// build's Velmora.exe (scripts/screenshots turns them into the README's pictures).
+TEST_F(MainWindow, LeavesScreenshots) {
+  std::wstring folder = BuiltExePath();
+  folder = folder.substr(0, folder.find_last_of(L'\\')) + L"\\";
+  std::wstring dpi = std::to_wstring(Dpi());
   Sleep(300);
-  std::wstring shot = BuiltExePath();
-  shot = shot.substr(0, shot.find_last_of(L'\\')) + L"\\main-window.bmp";
-  EXPECT_TRUE(SaveScreenshot(shot));
+  EXPECT_TRUE(SaveScreenshot(folder + L"main-window-" + dpi + L".bmp", main_));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(ids::kMnuVer, 0), 0);
+  HWND about = process_->WaitWindow(nullptr, L"Velmora バージョン情報", 5000);
+  ASSERT_NE(about, nullptr);
+  Sleep(300);
+  EXPECT_TRUE(SaveScreenshot(folder + L"about-window-" + dpi + L".bmp", about));
+  Click(Control(about, ids::kVerCmdEnd));
+  EXPECT_TRUE(WaitGone(about, 5000));
 }
 
 }  // namespace
