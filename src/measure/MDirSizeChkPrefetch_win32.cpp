@@ -1,0 +1,198 @@
+#include <windows.h>
+
+#include <list>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "measure/MDirSizeChkPrefetch.h"
+
+namespace velmora {
+namespace {
+
+// Listings made ahead and not yet taken by the walk, at most.
+constexpr size_t kAheadLimit = 512;
+constexpr SIZE_T kWorkerStack = 256 * 1024;
+
+enum class JobState { kWaiting, kListing, kDone, kAbandoned };
+
+struct Job;
+using JobList = std::list<std::shared_ptr<Job>>;
+
+struct Job {
+  std::wstring path;
+  JobState state = JobState::kWaiting;
+  DirListing listing;
+  JobList::iterator place;  // in the waiting list while kWaiting
+};
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+}  // namespace
+
+struct ListingPrefetcher::Impl {
+  DirLister lister;
+  std::wstring pattern;
+  bool descend;
+  std::function<void()> pump;
+
+  SRWLOCK lock = SRWLOCK_INIT;
+  CONDITION_VARIABLE workReady = CONDITION_VARIABLE_INIT;
+  UniqueHandle listed;  // auto-reset event, set whenever a worker finishes a listing
+  std::unordered_map<std::wstring, std::shared_ptr<Job>> jobs;  // known and not yet taken
+  JobList waiting;                                              // the next to list first
+  std::shared_ptr<Job> urgent;                                  // the one the walk waits for
+  size_t ahead = 0;                                             // being listed or listed, not taken
+  bool stop = false;
+  std::vector<UniqueHandle> threads;
+
+  static DWORD WINAPI WorkerMain(LPVOID self) {
+    static_cast<Impl*>(self)->Work();
+    return 0;
+  }
+
+  bool MayStart() const { return !waiting.empty() && (ahead < kAheadLimit || waiting.front() == urgent); }
+
+  // Queues the subdirectories of a listed directory in front of everything waiting,
+  // in listing order. Lock held.
+  void Queue(const std::wstring& parent, const std::vector<std::wstring>& names) {
+    if (!descend) return;
+    JobList::iterator front = waiting.begin();
+    for (const std::wstring& name : names) {
+      auto job = std::make_shared<Job>();
+      job->path = ChildPath(parent, name);
+      job->place = waiting.insert(front, job);
+      jobs.emplace(job->path, job);
+    }
+    if (!names.empty()) WakeAllConditionVariable(&workReady);
+  }
+
+  void Work() {
+    AcquireSRWLockExclusive(&lock);
+    for (;;) {
+      while (!stop && !MayStart()) SleepConditionVariableSRW(&workReady, &lock, INFINITE, 0);
+      if (stop) break;
+      std::shared_ptr<Job> job = waiting.front();
+      waiting.pop_front();
+      job->state = JobState::kListing;
+      ++ahead;
+      ReleaseSRWLockExclusive(&lock);
+
+      bool ok = true;
+      DirListing listing;
+      try {
+        listing = lister(job->path, pattern);
+      } catch (...) {
+        ok = false;
+      }
+
+      AcquireSRWLockExclusive(&lock);
+      if (ok) {
+        try {
+          Queue(job->path, listing.subDirs);
+        } catch (...) {
+          // Subdirectories left unqueued are listed by the walk itself.
+        }
+        job->listing = std::move(listing);
+        job->state = JobState::kDone;
+      } else {
+        job->state = JobState::kAbandoned;
+        --ahead;
+      }
+      SetEvent(listed.get());
+    }
+    ReleaseSRWLockExclusive(&lock);
+  }
+
+  // Waits for a worker to finish a listing, processing window messages meanwhile.
+  // Lock held on entry and on return.
+  void Wait() {
+    ReleaseSRWLockExclusive(&lock);
+    HANDLE event = listed.get();
+    if (pump) {
+      if (MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) pump();
+    } else {
+      WaitForSingleObject(event, INFINITE);
+    }
+    AcquireSRWLockExclusive(&lock);
+  }
+
+  DirListing ListHere(const std::wstring& dirPath) {
+    DirListing listing = lister(dirPath, pattern);
+    AcquireSRWLockExclusive(&lock);
+    try {
+      Queue(dirPath, listing.subDirs);
+    } catch (...) {
+    }
+    ReleaseSRWLockExclusive(&lock);
+    return listing;
+  }
+
+  DirListing Take(const std::wstring& dirPath) {
+    if (threads.empty()) return lister(dirPath, pattern);
+    AcquireSRWLockExclusive(&lock);
+    std::shared_ptr<Job> job;
+    auto found = jobs.find(dirPath);
+    if (found != jobs.end()) {
+      job = std::move(found->second);
+      jobs.erase(found);
+    } else {
+      // The walk's first directory, or one whose queueing failed.
+      job = std::make_shared<Job>();
+      job->path = dirPath;
+      job->place = waiting.insert(waiting.begin(), job);
+    }
+    if (job->state == JobState::kWaiting) {
+      waiting.splice(waiting.begin(), waiting, job->place);
+      urgent = job;
+      WakeAllConditionVariable(&workReady);
+    }
+    while (job->state == JobState::kWaiting || job->state == JobState::kListing) Wait();
+    if (urgent == job) urgent.reset();
+    if (job->state == JobState::kDone) {
+      DirListing listing = std::move(job->listing);
+      --ahead;
+      WakeAllConditionVariable(&workReady);
+      ReleaseSRWLockExclusive(&lock);
+      return listing;
+    }
+    ReleaseSRWLockExclusive(&lock);
+    return ListHere(dirPath);
+  }
+};
+
+ListingPrefetcher::ListingPrefetcher(DirLister lister, std::wstring pattern, bool descend, int workers,
+                                     std::function<void()> pump)
+    : impl_(std::make_unique<Impl>()) {
+  impl_->lister = lister;
+  impl_->pattern = std::move(pattern);
+  impl_->descend = descend;
+  impl_->pump = std::move(pump);
+  impl_->listed.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  if (!impl_->listed) return;
+  for (int i = 0; i < workers; ++i) {
+    HANDLE thread =
+        CreateThread(nullptr, kWorkerStack, Impl::WorkerMain, impl_.get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread) break;
+    impl_->threads.emplace_back(thread);
+  }
+}
+
+ListingPrefetcher::~ListingPrefetcher() {
+  AcquireSRWLockExclusive(&impl_->lock);
+  impl_->stop = true;
+  WakeAllConditionVariable(&impl_->workReady);
+  ReleaseSRWLockExclusive(&impl_->lock);
+  for (const UniqueHandle& thread : impl_->threads) WaitForSingleObject(thread.get(), INFINITE);
+}
+
+DirListing ListingPrefetcher::Take(const std::wstring& dirPath) {
+  return impl_->Take(dirPath);
+}
+
+}  // namespace velmora
