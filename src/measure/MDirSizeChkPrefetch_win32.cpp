@@ -13,6 +13,8 @@ namespace {
 // Listings made ahead and not yet taken by the walk, at most.
 constexpr size_t kAheadLimit = 512;
 constexpr SIZE_T kWorkerStack = 256 * 1024;
+// While the walk waits for a listing, window messages are processed at least this often.
+constexpr DWORD kPumpEveryMs = 10;
 
 enum class JobState { kWaiting, kListing, kDone, kAbandoned };
 
@@ -43,7 +45,8 @@ struct ListingPrefetcher::Impl {
 
   SRWLOCK lock = SRWLOCK_INIT;
   CONDITION_VARIABLE workReady = CONDITION_VARIABLE_INIT;
-  UniqueHandle listed;  // auto-reset event, set whenever a worker finishes a listing
+  CONDITION_VARIABLE listed = CONDITION_VARIABLE_INIT;  // a worker finished a listing
+  bool walkWaits = false;
   std::unordered_map<std::wstring, std::shared_ptr<Job>> jobs;  // known and not yet taken
   JobList waiting;                                              // the next to list first
   std::shared_ptr<Job> urgent;                                  // the one the walk waits for
@@ -104,22 +107,23 @@ struct ListingPrefetcher::Impl {
         job->state = JobState::kAbandoned;
         --ahead;
       }
-      SetEvent(listed.get());
+      if (walkWaits) WakeAllConditionVariable(&listed);
     }
     ReleaseSRWLockExclusive(&lock);
   }
 
   // Waits for a worker to finish a listing, processing window messages meanwhile.
-  // Lock held on entry and on return.
+  // Lock held on entry and on return. The wait itself costs no call to the system's
+  // server, which the workers' listings need.
   void Wait() {
-    ReleaseSRWLockExclusive(&lock);
-    HANDLE event = listed.get();
-    if (pump) {
-      if (MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) pump();
-    } else {
-      WaitForSingleObject(event, INFINITE);
+    walkWaits = true;
+    BOOL woken = SleepConditionVariableSRW(&listed, &lock, pump ? kPumpEveryMs : INFINITE, 0);
+    walkWaits = false;
+    if (!woken && pump) {
+      ReleaseSRWLockExclusive(&lock);
+      pump();
+      AcquireSRWLockExclusive(&lock);
     }
-    AcquireSRWLockExclusive(&lock);
   }
 
   DirListing ListHere(const std::wstring& dirPath) {
@@ -173,8 +177,6 @@ ListingPrefetcher::ListingPrefetcher(DirLister lister, std::wstring pattern, boo
   impl_->pattern = std::move(pattern);
   impl_->descend = descend;
   impl_->pump = std::move(pump);
-  impl_->listed.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-  if (!impl_->listed) return;
   for (int i = 0; i < workers; ++i) {
     HANDLE thread =
         CreateThread(nullptr, kWorkerStack, Impl::WorkerMain, impl_.get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);

@@ -91,6 +91,12 @@ bool WriteCheckLog(const std::wstring& folder, const std::wstring& extension, co
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return false;
     bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+    // A read-only file is never rewritten, also where the open itself does not refuse
+    // it (Wine run by an administrator).
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!created &&
+        (!GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)))
+      return false;
     Win32LogFile log(file.get());
     bool ok = RewriteLog(log, record.kind, recordLine);
     if (!ok && created) {
