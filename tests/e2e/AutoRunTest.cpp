@@ -202,7 +202,7 @@ TEST_F(AutoRunDir, UsedSizeAtTheThresholdWarnsAndLogsUnderTheStoredName) {
 TEST_F(AutoRunDir, UsedSizeBelowPassesAndOldRecordsFollowTheNewOne) {
   dir_.Write(L"Velmora.ini", kCsvOn);
   std::string old = "not a header\r\n";
-  for (int i = 1; i <= 100; ++i) old += "r" + std::to_string(i) + "\r\n";
+  for (int i = 1; i <= 100; ++i) old.append("r").append(std::to_string(i)).append("\r\n");
   dir_.Write(L"Data.csv", old);
   RunSeen run = RunAuto(dir_, L"/DIR=" + data_ + L" /SIZE=12.5");
   EXPECT_EQ(run.exitCode, 0u);

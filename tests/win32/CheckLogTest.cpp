@@ -82,11 +82,11 @@ TEST_F(CheckLogFiles, CreatesAndRewritesNewestFirst) {
   EXPECT_EQ(Get(kDriveLog), Header(0) + "2024/03/05(\x89\xce),07:09,C,0150.00,0100.00,OK\r\n");
 
   std::string old = "old header\r\n";
-  for (int i = 1; i <= 149; ++i) old += "r" + std::to_string(i) + "\r\n";
+  for (int i = 1; i <= 149; ++i) old.append("r").append(std::to_string(i)).append("\r\n");
   Put(L"Data.txt", old);
   ASSERT_TRUE(WriteCheckLog(dir_, L".txt", {1, true, L"Data", 250, 250, 0}, kTime));
   std::string expected = Header(1) + "2024/03/05(\x89\xce),07:09,Data,0250.00,0250.00,NG\r\n";
-  for (int i = 1; i <= 99; ++i) expected += "r" + std::to_string(i) + "\r\n";
+  for (int i = 1; i <= 99; ++i) expected.append("r").append(std::to_string(i)).append("\r\n");
   EXPECT_EQ(Get(L"Data.txt"), expected);
 }
 
