@@ -27,7 +27,7 @@ std::string DirHeader() {
 // "r1\r\n" .. "rN\r\n"
 std::string Records(int from, int to) {
   std::string s;
-  for (int i = from; i <= to; ++i) s += "r" + std::to_string(i) + "\r\n";
+  for (int i = from; i <= to; ++i) s.append("r").append(std::to_string(i)).append("\r\n");
   return s;
 }
 
