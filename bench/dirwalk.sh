@@ -51,8 +51,11 @@ for ((r = 1; r <= rounds; r++)); do
   read -r s _ < <(timed du -sb "$tree"); du_s+=("$s")
   read -r w m < <(timed wine "$bench" velmora "$winTree"); velmora_s+=("$(walkSeconds)"); velmora_w+=("$w"); velmora_m+=("$m")
   read -r _ _ < <(timed wine "$bench" sequential "$winTree"); seq_s+=("$(walkSeconds)")
-  if ((r <= naiveRounds)); then read -r _ _ < <(timed wine "$bench" naive "$winTree"); naive_s+=("$(walkSeconds)"); fi
-  echo "round $r: du ${du_s[-1]} s, velmora ${velmora_s[-1]} s (process ${velmora_w[-1]} s, ${velmora_m[-1]} KB), sequential ${seq_s[-1]} s${naive_s:+, naive ${naive_s[-1]} s}"
+  naive=""
+  if ((r <= naiveRounds)); then
+    read -r _ _ < <(timed wine "$bench" naive "$winTree"); naive_s+=("$(walkSeconds)"); naive=", naive ${naive_s[-1]} s"
+  fi
+  echo "round $r: du ${du_s[-1]} s, velmora ${velmora_s[-1]} s (process ${velmora_w[-1]} s, ${velmora_m[-1]} KB), sequential ${seq_s[-1]} s$naive"
 done
 rm -f "$tree.time" "$tree.out"
 
