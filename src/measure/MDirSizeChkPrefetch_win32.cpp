@@ -35,6 +35,29 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
+// Exclusive hold of a slim lock, released when the object goes (also by an exception).
+class Locked {
+ public:
+  explicit Locked(SRWLOCK& lock) : lock_(lock) { Lock(); }
+  ~Locked() {
+    if (held_) ReleaseSRWLockExclusive(&lock_);
+  }
+  Locked(const Locked&) = delete;
+  Locked& operator=(const Locked&) = delete;
+  void Lock() {
+    AcquireSRWLockExclusive(&lock_);
+    held_ = true;
+  }
+  void Unlock() {
+    held_ = false;
+    ReleaseSRWLockExclusive(&lock_);
+  }
+
+ private:
+  SRWLOCK& lock_;
+  bool held_ = false;
+};
+
 }  // namespace
 
 struct ListingPrefetcher::Impl {
@@ -76,7 +99,7 @@ struct ListingPrefetcher::Impl {
   }
 
   void Work() {
-    AcquireSRWLockExclusive(&lock);
+    Locked locked(lock);
     for (;;) {
       while (!stop && !MayStart()) SleepConditionVariableSRW(&workReady, &lock, INFINITE, 0);
       if (stop) break;
@@ -84,7 +107,7 @@ struct ListingPrefetcher::Impl {
       waiting.pop_front();
       job->state = JobState::kListing;
       ++ahead;
-      ReleaseSRWLockExclusive(&lock);
+      locked.Unlock();
 
       bool ok = true;
       DirListing listing;
@@ -94,7 +117,7 @@ struct ListingPrefetcher::Impl {
         ok = false;
       }
 
-      AcquireSRWLockExclusive(&lock);
+      locked.Lock();
       if (ok) {
         try {
           Queue(job->path, listing.subDirs);
@@ -109,37 +132,35 @@ struct ListingPrefetcher::Impl {
       }
       if (walkWaits) WakeAllConditionVariable(&listed);
     }
-    ReleaseSRWLockExclusive(&lock);
   }
 
   // Waits for a worker to finish a listing, processing window messages meanwhile.
-  // Lock held on entry and on return. The wait itself costs no call to the system's
-  // server, which the workers' listings need.
-  void Wait() {
+  // The wait itself costs no call to the system's server, which the workers' listings
+  // need.
+  void Wait(Locked& locked) {
     walkWaits = true;
     BOOL woken = SleepConditionVariableSRW(&listed, &lock, pump ? kPumpEveryMs : INFINITE, 0);
     walkWaits = false;
     if (!woken && pump) {
-      ReleaseSRWLockExclusive(&lock);
+      locked.Unlock();
       pump();
-      AcquireSRWLockExclusive(&lock);
+      locked.Lock();
     }
   }
 
   DirListing ListHere(const std::wstring& dirPath) {
     DirListing listing = lister(dirPath, pattern);
-    AcquireSRWLockExclusive(&lock);
+    Locked locked(lock);
     try {
       Queue(dirPath, listing.subDirs);
     } catch (...) {
     }
-    ReleaseSRWLockExclusive(&lock);
     return listing;
   }
 
   DirListing Take(const std::wstring& dirPath) {
     if (threads.empty()) return lister(dirPath, pattern);
-    AcquireSRWLockExclusive(&lock);
+    Locked locked(lock);
     std::shared_ptr<Job> job;
     auto found = jobs.find(dirPath);
     if (found != jobs.end()) {
@@ -156,16 +177,14 @@ struct ListingPrefetcher::Impl {
       urgent = job;
       WakeAllConditionVariable(&workReady);
     }
-    while (job->state == JobState::kWaiting || job->state == JobState::kListing) Wait();
+    while (job->state == JobState::kWaiting || job->state == JobState::kListing) Wait(locked);
     if (urgent == job) urgent.reset();
     if (job->state == JobState::kDone) {
-      DirListing listing = std::move(job->listing);
       --ahead;
       WakeAllConditionVariable(&workReady);
-      ReleaseSRWLockExclusive(&lock);
-      return listing;
+      return std::move(job->listing);
     }
-    ReleaseSRWLockExclusive(&lock);
+    locked.Unlock();
     return ListHere(dirPath);
   }
 };
@@ -186,10 +205,11 @@ ListingPrefetcher::ListingPrefetcher(DirLister lister, std::wstring pattern, boo
 }
 
 ListingPrefetcher::~ListingPrefetcher() {
-  AcquireSRWLockExclusive(&impl_->lock);
-  impl_->stop = true;
-  WakeAllConditionVariable(&impl_->workReady);
-  ReleaseSRWLockExclusive(&impl_->lock);
+  {
+    Locked locked(impl_->lock);
+    impl_->stop = true;
+    WakeAllConditionVariable(&impl_->workReady);
+  }
   for (const UniqueHandle& thread : impl_->threads) WaitForSingleObject(thread.get(), INFINITE);
 }
 
