@@ -68,8 +68,8 @@ struct ListingPrefetcher::Impl {
 
   SRWLOCK lock = SRWLOCK_INIT;
   CONDITION_VARIABLE workReady = CONDITION_VARIABLE_INIT;
-  CONDITION_VARIABLE listed = CONDITION_VARIABLE_INIT;  // a worker finished a listing
-  bool walkWaits = false;
+  CONDITION_VARIABLE listed = CONDITION_VARIABLE_INIT;          // the awaited listing is made
+  Job* awaited = nullptr;                                       // the listing the walk sleeps on
   std::unordered_map<std::wstring, std::shared_ptr<Job>> jobs;  // known and not yet taken
   JobList waiting;                                              // the next to list first
   std::shared_ptr<Job> urgent;                                  // the one the walk waits for
@@ -130,17 +130,18 @@ struct ListingPrefetcher::Impl {
         job->state = JobState::kAbandoned;
         --ahead;
       }
-      if (walkWaits) WakeAllConditionVariable(&listed);
+      if (job.get() == awaited) WakeAllConditionVariable(&listed);
     }
   }
 
-  // Waits for a worker to finish a listing, processing window messages meanwhile.
+  // Waits for a worker to finish the listing of `job`, processing window messages
+  // meanwhile.
   // The wait itself costs no call to the system's server, which the workers' listings
   // need.
-  void Wait(Locked& locked) {
-    walkWaits = true;
+  void Wait(Locked& locked, Job* job) {
+    awaited = job;
     BOOL woken = SleepConditionVariableSRW(&listed, &lock, pump ? kPumpEveryMs : INFINITE, 0);
-    walkWaits = false;
+    awaited = nullptr;
     if (!woken && pump) {
       locked.Unlock();
       pump();
@@ -177,7 +178,7 @@ struct ListingPrefetcher::Impl {
       urgent = job;
       WakeAllConditionVariable(&workReady);
     }
-    while (job->state == JobState::kWaiting || job->state == JobState::kListing) Wait(locked);
+    while (job->state == JobState::kWaiting || job->state == JobState::kListing) Wait(locked, job.get());
     if (urgent == job) urgent.reset();
     if (job->state == JobState::kDone) {
       --ahead;
