@@ -5,11 +5,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <map>
+#include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "measure/MDir.h"
 #include "measure/MDirSizeChk.h"
+#include "measure/MDirSizeChkPrefetch.h"
 
 namespace velmora {
 namespace {
@@ -239,6 +244,87 @@ TEST_F(DirWalkOnDisk, DirFindGivesTheStoredNameOfDirectoriesOnly) {
       {L"", kAttrDirectory, L""},
   };
   for (const Row& row : rows) EXPECT_EQ(DirFind(row.path, row.attributes), row.name) << row.path.size();
+}
+
+// A generated tree listed by worker threads: some listings are slow, so the walk must
+// wait for them. Read-only while the workers run.
+struct GeneratedTree {
+  std::map<std::wstring, std::vector<std::pair<std::wstring, bool>>> dirs;  // name, is directory
+  std::atomic<int> listed{0}, taken{0}, mostAhead{0};
+  std::atomic<int> listings[4096] = {};
+} tree;
+
+DirListing ListGenerated(const std::wstring& dirPath, const std::wstring&) {
+  auto found = tree.dirs.find(dirPath);
+  int index = static_cast<int>(std::distance(tree.dirs.begin(), found));
+  ++tree.listings[index];
+  if (index % 97 == 0) Sleep(15);  // now and then a slow directory
+  DirListing listing;
+  listing.listed = true;
+  AddListedEntry(listing, L".", kAttrDirectory, 0);
+  for (const auto& [name, isDir] : found->second)
+    AddListedEntry(listing, name, isDir ? kAttrDirectory : 0x20, isDir ? 0 : name.size() * 1000003ull);
+  int ahead = ++tree.listed - tree.taken;
+  for (int most = tree.mostAhead; ahead > most && !tree.mostAhead.compare_exchange_weak(most, ahead);) {
+  }
+  return listing;
+}
+
+// The walk over the generated tree: through the listing workers, or on this thread.
+class GeneratedWalk : public DirWalkHost {
+ public:
+  explicit GeneratedWalk(int workers) : prefetcher_(ListGenerated, L"*.*", true, workers, [this] { ++pumps; }) {}
+  bool Exists(const std::wstring& dirPath) override { return tree.dirs.count(dirPath) > 0; }
+  DirListing List(const std::wstring& dirPath, const std::wstring&) override {
+    order.push_back(dirPath);
+    DirListing listing = prefetcher_.Take(dirPath);
+    ++tree.taken;
+    return listing;
+  }
+  void ProcessMessages() override { ++yields; }
+
+  std::vector<std::wstring> order;
+  int yields = 0, pumps = 0;
+
+ private:
+  ListingPrefetcher prefetcher_;
+};
+
+TEST(ListingWorkers, GiveTheWalkTheSameOrderSumsAndYieldsAsOneThread) {
+  std::mt19937 random(20240607);
+  std::vector<std::wstring> open = {L"G:\\root"};
+  tree.dirs[L"G:\\root"];
+  while (!open.empty() && tree.dirs.size() < 3000) {
+    std::wstring dir = open.front();
+    open.erase(open.begin());
+    auto& entries = tree.dirs[dir];
+    int files = static_cast<int>(random() % 5), subs = static_cast<int>(random() % 7);
+    for (int i = 0; i < files; ++i) entries.push_back({L"f" + std::to_wstring(random() % 100000), false});
+    for (int i = 0; i < subs; ++i) {
+      std::wstring name = (random() % 9 == 0 ? L".d" : L"d") + std::to_wstring(i);
+      entries.push_back({name, true});
+      tree.dirs[dir + L"\\" + name];
+      if (name[0] != L'.') open.push_back(dir + L"\\" + name);
+    }
+  }
+  ASSERT_LE(tree.dirs.size(), 4096u);
+
+  double sequentialBytes = 0, parallelBytes = 0;
+  GeneratedWalk sequential(0), parallel(2);
+  ASSERT_TRUE(DirSizeChk(0, L"G:\\root", L"*.*", true, sequentialBytes, sequential));
+  for (auto& n : tree.listings) n = 0;
+  tree.listed = tree.taken = tree.mostAhead = 0;
+  ASSERT_TRUE(DirSizeChk(0, L"G:\\root", L"*.*", true, parallelBytes, parallel));
+
+  EXPECT_GT(sequentialBytes, 0);
+  EXPECT_EQ(parallelBytes, sequentialBytes);
+  EXPECT_EQ(parallel.order, sequential.order);
+  EXPECT_EQ(parallel.yields, sequential.yields);
+  EXPECT_GT(parallel.pumps, 0) << "messages are processed while a slow listing is awaited";
+  int twice = 0;
+  for (auto& n : tree.listings) twice += n > 1;
+  EXPECT_EQ(twice, 0) << "every directory is listed once";
+  EXPECT_LE(tree.mostAhead, 512 + 2) << "listings made ahead are capped";
 }
 
 }  // namespace
