@@ -14,12 +14,12 @@ constexpr int kListingWorkers = 2;
 // One listing of a directory, with the lengths it reports: no file is opened.
 DirListing ListDirectory(const std::wstring& dirPath, const std::wstring& pattern) {
   DirListing listing;
-  std::wstring spec = SystemPathForm(ChildPath(dirPath, pattern));
+  std::wstring query = SystemPathForm(ChildPath(dirPath, pattern));
   WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileExW(spec.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+  HANDLE search = FindFirstFileExW(query.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
                                    FIND_FIRST_EX_LARGE_FETCH);
   if (search == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-    search = FindFirstFileExW(spec.c_str(), FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0);
+    search = FindFirstFileExW(query.c_str(), FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0);
   if (search == INVALID_HANDLE_VALUE) return listing;
   listing.listed = true;
   do {
