@@ -1,10 +1,47 @@
 // The automatic check run, started by the timer in an automatic run.
+#include "app/AutoCheck.h"
+#include "app/AutoCheckSystem.h"
+#include "measure/MDir.h"
+#include "ui/Controls.h"
 #include "ui/frmVelmora1.h"
 
 namespace velmora::ui {
+namespace {
+
+// The run's host: the window's own procedures and the system.
+class FormHost : public AutoCheckHost {
+ public:
+  explicit FormHost(frmVelmora1& form) : form_(form) {}
+
+  RootListing ListRoot(const std::wstring& rootPath) override { return ListDriveRoot(rootPath); }
+  float AkiSizeDisp(const std::wstring& driveLetter) override { return form_.AkiSizeDisp(driveLetter); }
+  std::wstring DirFind(const std::wstring& path) override { return velmora::DirFind(path, kAttrDirectory); }
+  float SiyouSizeDisp(const std::wstring& dirPath) override { return form_.SiyouSizeDisp(dirPath); }
+  void ShowWarning(const AutoMessage& message) override {
+    // No owner: the main window stays hidden and off-screen.
+    ShowMessage(nullptr, message.text, message.title, MB_ICONSTOP);
+  }
+  bool LogWrite(int16_t kind, bool found, const std::wstring& target, float size, float limit,
+                int16_t result) override {
+    return form_.LogWrite(kind, found, target, size, limit, result);
+  }
+  double Rnd() override { return random_.Next(); }
+  void Randomize() override { random_.Seed(TimeOfDaySeed()); }
+  void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+
+ private:
+  frmVelmora1& form_;
+  RandomGenerator random_;
+};
+
+}  // namespace
 
 void frmVelmora1::Timer1_Timer() {
   Timer1.SetEnabled(false);
+  AutoArgs args{ArgDisk, ArgDir, ArgSize};
+  FormHost host(*this);
+  exitCode = RunAutoCheck(args, host);
+  ArgDisk = args.disk;
   Form_Unload();
 }
 

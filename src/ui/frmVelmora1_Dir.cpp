@@ -1,10 +1,22 @@
 // Directory used size on the directory page.
+#include "base/Text.h"
+#include "base/Texts.h"
+#include "measure/MDirSizeChk.h"
+#include "ui/Controls.h"
 #include "ui/frmVelmora1.h"
 
 namespace velmora::ui {
 
-float frmVelmora1::SiyouSizeDisp(const std::wstring& dirPath) { return 0; }
+float frmVelmora1::SiyouSizeDisp(const std::wstring& dirPath) {
+  SetText(lblSiyou, texts::kMeasuring);
+  double kilobytes = 0;
+  bool measured = DirSizeChk(1, dirPath, L"*.*", true, kilobytes, DoEvents);
+  SetText(lblSiyou, UsedSizeCaption(measured, kilobytes));
+  return static_cast<float>(kilobytes / 1024);
+}
 
-void frmVelmora1::cmdSiyou_Click() {}
+void frmVelmora1::cmdSiyou_Click() {
+  SiyouSizeDisp(TrimSpaces(GetText(txtDir)));
+}
 
 }  // namespace velmora::ui

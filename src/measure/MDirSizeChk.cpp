@@ -1,0 +1,109 @@
+#include "measure/MDirSizeChk.h"
+
+#include <utility>
+
+#include "base/Number.h"
+#include "base/Texts.h"
+#include "measure/MDir.h"
+
+namespace velmora {
+
+void AddListedEntry(DirListing& listing, std::wstring_view name, uint32_t attributes, uint64_t length) {
+  ++listing.entries;
+  if (name == L"." || name == L"..") return;
+  if (!(attributes & kAttrDirectory)) {
+    listing.bytes += length;
+    return;
+  }
+  if (!name.empty() && name[0] != L'.' && !(attributes & kAttrReparsePoint)) listing.subDirs.emplace_back(name);
+}
+
+std::wstring ChildPath(const std::wstring& dirPath, const std::wstring& name) {
+  std::wstring path;
+  path.reserve(dirPath.size() + 1 + name.size());
+  path += dirPath;
+  path += L'\\';
+  path += name;
+  return path;
+}
+
+bool FileSizeSum(const DirListing& listing, uint64_t& size, DirWalkHost& host) {
+  for (uint64_t step = kEntriesPerYield; step <= listing.entries; step += kEntriesPerYield) host.ProcessMessages();
+  size += listing.bytes;
+  return true;
+}
+
+bool DirSizeSub(const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, uint64_t& size,
+                DirWalkHost& host) {
+  // The directories still to enter, one level per directory on the current path; the
+  // current path itself is kept once, each level knowing how long its own part is.
+  struct Level {
+    size_t pathLength;
+    std::vector<std::wstring> subDirs;
+    size_t next = 0;
+    int steps = 0;
+  };
+  std::vector<Level> levels;
+  std::wstring current = dirPath;
+
+  auto enter = [&]() {
+    host.ProcessMessages();
+    DirListing listing = host.List(current, pattern);
+    if (!FileSizeSum(listing, size, host)) return false;
+    if (subDirs && !listing.subDirs.empty()) levels.push_back(Level{current.size(), std::move(listing.subDirs)});
+    return true;
+  };
+
+  bool result = false;
+  try {
+    result = enter();
+  } catch (...) {
+    return false;
+  }
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    if (level.next == level.subDirs.size()) {
+      levels.pop_back();
+      continue;
+    }
+    if (++level.steps == kEntriesPerYield) {
+      level.steps = 0;
+      host.ProcessMessages();
+    }
+    std::wstring& name = level.subDirs[level.next++];
+    current.resize(level.pathLength);
+    current += L'\\';
+    current += name;
+    std::wstring().swap(name);  // entered names are not kept
+    try {
+      enter();  // a subdirectory's failure is passed over
+    } catch (...) {
+    }
+  }
+  return result;
+}
+
+bool DirSizeChk(int16_t unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
+                DirWalkHost& host) {
+  size = 0;
+  uint64_t bytes = 0;
+  bool result = false;
+  try {
+    if (!host.Exists(dirPath)) return false;
+    result = DirSizeSub(dirPath, pattern, subDirs, bytes, host);
+  } catch (...) {
+    result = false;
+  }
+  double total = static_cast<double>(bytes);
+  for (int16_t i = 0; i < unit; ++i) total /= 1024;
+  size = total;
+  return result;
+}
+
+std::wstring UsedSizeCaption(bool measured, double kilobytes) {
+  if (!measured) return texts::kPathMissing;
+  if (kilobytes < 1024) return FormatSize(static_cast<float>(kilobytes)) + texts::kUnitKB;
+  return FormatSize(static_cast<float>(kilobytes / 1024)) + texts::kUnitMB;
+}
+
+}  // namespace velmora

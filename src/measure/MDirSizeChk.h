@@ -1,0 +1,79 @@
+// Used size of a directory tree: the total length of every file below it, summed as
+// exact 64-bit byte counts while the tree is walked depth first.
+//
+// Rules of the walk:
+// - One listing per directory serves both its subdirectory list and its own sum.
+// - A directory's own entries are added before any of its subdirectories is entered;
+//   subdirectories are entered in listing order.
+// - Every entry except "." and ".." adds its reported length (hidden and system files
+//   too, names beginning with a full stop too); a subdirectory's own entry adds 0.
+// - A subdirectory whose name begins with a full stop is not entered, nor is a
+//   reparse point (junction, symbolic link): a link loop cannot recurse.
+// - A directory the system refuses to list adds nothing; the walk goes on.
+// - The walk yields to the message loop once per directory, once per 101 entries of a
+//   listing and once per 101 descents from one directory.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+inline constexpr uint32_t kAttrReparsePoint = 0x400;
+inline constexpr int kEntriesPerYield = 101;
+
+// What one listing of a directory tells the walk.
+struct DirListing {
+  bool listed = false;                // false: the system refused the listing
+  uint64_t bytes = 0;                 // the lengths its entries add
+  uint64_t entries = 0;               // every entry reported, "." and ".." included
+  std::vector<std::wstring> subDirs;  // the names to enter, in listing order
+};
+
+// Adds one entry, as the system reported it, to a listing.
+void AddListedEntry(DirListing& listing, std::wstring_view name, uint32_t attributes, uint64_t length);
+
+// The path of an entry of a directory: dirPath & "\" & name.
+std::wstring ChildPath(const std::wstring& dirPath, const std::wstring& name);
+
+// What the walk asks of the system.
+class DirWalkHost {
+ public:
+  virtual ~DirWalkHost() = default;
+  // True when dirPath names an existing directory (DirFind with the directory bit).
+  virtual bool Exists(const std::wstring& dirPath) = 0;
+  // The listing of dirPath & "\" & pattern.
+  virtual DirListing List(const std::wstring& dirPath, const std::wstring& pattern) = 0;
+  // Processes pending window messages.
+  virtual void ProcessMessages() = 0;
+};
+
+// Adds one directory's listing to `size`, yielding once per 101 entries.
+bool FileSizeSum(const DirListing& listing, uint64_t& size, DirWalkHost& host);
+
+// Walks the tree under dirPath (only dirPath itself when subDirs is false), adding to
+// `size`. False when dirPath's own sum failed; failures below it are passed over.
+// Memory grows with the depth of the tree, never with the number of its entries.
+bool DirSizeSub(const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, uint64_t& size,
+                DirWalkHost& host);
+
+// The used size of dirPath (no trailing backslash) in bytes divided by 1024 `unit`
+// times. `size` is 0 on entry and holds the total reached also after a failure.
+// False when dirPath is not an existing directory or its own sum failed.
+bool DirSizeChk(int16_t unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
+                DirWalkHost& host);
+
+// The same on the running system (Windows only): the listings are made ahead by a
+// small pool of worker threads while this thread waits for them processing window
+// messages through `yield`, which also runs at the walk's fixed yield points.
+bool DirSizeChk(int16_t unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
+                const std::function<void()>& yield);
+
+// The used-size label: "パス無し" when not measured; else the kilobytes with
+// "###,##0.0" and "KB" below 1024 KB, or the megabytes and "MB" from 1024 KB on (the
+// unit chosen before rounding: 1,048,575 bytes show as 1,024.0KB).
+std::wstring UsedSizeCaption(bool measured, double kilobytes);
+
+}  // namespace velmora

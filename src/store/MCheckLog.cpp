@@ -1,0 +1,94 @@
+#include "store/MCheckLog.h"
+
+#include <cstdio>
+
+#include "base/Codepage.h"
+#include "base/Number.h"
+#include "base/Texts.h"
+
+namespace velmora {
+namespace {
+
+std::wstring TwoDigits(int value) {
+  wchar_t buf[16];
+  std::swprintf(buf, 16, L"%02d", value);
+  return buf;
+}
+
+}  // namespace
+
+std::optional<std::wstring> LogExtension(int csvOption, int txtOption) {
+  if (csvOption == 1) return std::wstring(texts::kExtCsv);
+  if (txtOption == 1) return std::wstring(texts::kExtTxt);
+  return std::nullopt;
+}
+
+bool IsPlainFileName(std::wstring_view name) {
+  if (name.empty()) return false;
+  for (wchar_t c : name)
+    if (c < 0x20 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
+  return true;
+}
+
+std::wstring LogFileName(int16_t kind, const std::wstring& target, const std::wstring& extension) {
+  return target + (kind == 0 ? texts::kDriveLogSuffix : L"") + extension;
+}
+
+std::wstring LogTimeStamp(const LogTime& time) {
+  wchar_t year[16];
+  std::swprintf(year, 16, L"%04d", time.year);
+  std::wstring weekday(1, texts::kWeekdays[(time.weekday % 7 + 7) % 7]);
+  return year + (L"/" + TwoDigits(time.month)) + L"/" + TwoDigits(time.day) + L"(" + weekday + L")," +
+         TwoDigits(time.hour) + L":" + TwoDigits(time.minute) + L",";
+}
+
+std::optional<std::wstring> LogRecordText(const CheckRecord& record, const LogTime& time) {
+  std::wstring line = LogTimeStamp(time) + record.target + L",";
+  if (!record.found) return line + texts::kNoTarget;
+  if (record.result != 0 && record.result != 1) return std::nullopt;
+  return line + FormatLogNumber(record.size) + L"," + FormatLogNumber(record.limit) + L"," +
+         (record.result == 1 ? texts::kJudgeOk : texts::kJudgeNg);
+}
+
+std::vector<std::string_view> ReadLogLines(std::string_view bytes, size_t maxLines) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  while (start < bytes.size() && lines.size() < maxLines) {
+    size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.push_back(bytes.substr(start));
+      break;
+    }
+    lines.push_back(bytes.substr(start, end - start));
+    start = end + ((bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1);
+  }
+  return lines;
+}
+
+std::string NewLogContent(int16_t kind, std::string_view recordLine, std::string_view oldBytes) {
+  std::vector<std::string_view> old = ReadLogLines(oldBytes, kLogLinesRead);
+  std::string content = ToCp932(kind == 0 ? texts::kHeaderDrive : texts::kHeaderDir);
+  content += "\r\n";
+  content += recordLine;
+  content += "\r\n";
+  for (size_t i = 1; i < old.size(); ++i) {
+    content += old[i];
+    content += "\r\n";
+  }
+  return content;
+}
+
+bool RewriteLog(HeldLogFile& file, int16_t kind, std::string_view recordLine) {
+  try {
+    std::string old;
+    if (!file.CountsAsAbsent() && !file.Read(old, kLogLinesRead)) return false;
+    std::string content = NewLogContent(kind, recordLine, old);
+    if (content.size() > file.Size() && !file.SetSize(content.size())) return false;
+    if (!file.WriteFromStart(content)) return false;
+    return file.SetSize(content.size());
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace velmora

@@ -1,0 +1,87 @@
+// The check log: one small file per check target in the program folder, a header line
+// and the newest record first, at most 100 records, code page 932 text with CR LF.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+// Lines of an old log file that are read; line 0 is the old header and never copied.
+inline constexpr size_t kLogLinesRead = 100;
+
+// The outcome of one automatic check.
+struct CheckRecord {
+  int16_t kind = 0;  // 0 drive check, anything else directory check
+  bool found = false;
+  std::wstring target;  // drive letter or the directory's own name
+  float size = 0;       // MB, measured
+  float limit = 0;      // MB, threshold
+  int16_t result = 0;   // 1 OK, 0 NG
+};
+
+// Local date and time of a record.
+struct LogTime {
+  int year = 0, month = 0, day = 0;
+  int weekday = 0;  // 0 Sunday .. 6 Saturday
+  int hour = 0, minute = 0;
+};
+
+// The file extension the log options ask for: ".csv" when the CSV option is 1
+// (also when both are), else ".txt" when the TXT option is 1, else nothing.
+std::optional<std::wstring> LogExtension(int csvOption, int txtOption);
+
+// True when `name` can be used as one file name: not empty and free of \ / : * ? " < > |
+// and control characters, so a target never names a file outside the program folder.
+bool IsPlainFileName(std::wstring_view name);
+
+// "Cドライブのログ.csv" for a drive check, "Data.csv" for a directory check.
+std::wstring LogFileName(int16_t kind, const std::wstring& target, const std::wstring& extension);
+
+// "yyyy/mm/dd(aaa),hh:nn," with the weekday as one kanji: 2002/05/14(火),09:05,
+std::wstring LogTimeStamp(const LogTime& time);
+
+// The record's line without its line end; nothing for a found target whose result is
+// neither 0 nor 1.
+std::optional<std::wstring> LogRecordText(const CheckRecord& record, const LogTime& time);
+
+// The first `maxLines` lines of a file's bytes, each without its line end. A line ends
+// with CR LF, a lone CR or a lone LF; a last line without a line end counts too.
+std::vector<std::string_view> ReadLogLines(std::string_view bytes, size_t maxLines);
+
+// The new file: the header for `kind`, the new record (code page 932 bytes, without
+// line end), then lines 1 to n-1 of the first 100 lines of the old file, unchanged;
+// each line ended by CR LF.
+std::string NewLogContent(int16_t kind, std::string_view recordLine, std::string_view oldBytes);
+
+// A log file opened with exclusive access, held as long as the object lives.
+class HeldLogFile {
+ public:
+  virtual ~HeldLogFile() = default;
+  // Hidden and system files count as absent: their content is not read.
+  virtual bool CountsAsAbsent() = 0;
+  // Reads from the start, at least enough bytes for `lines` whole lines (or to the end).
+  virtual bool Read(std::string& bytes, size_t lines) = 0;
+  virtual uint64_t Size() = 0;
+  virtual bool SetSize(uint64_t size) = 0;
+  virtual bool WriteFromStart(std::string_view bytes) = 0;
+};
+
+// Rewrites a held log with the new record on top. The complete new content is made
+// before anything is written, and the file is first grown to the new size, so that a
+// full disk fails before a single old byte is overwritten. False on any failure.
+bool RewriteLog(HeldLogFile& file, int16_t kind, std::string_view recordLine);
+
+// Writes one record into the log of its target in `folder` (Windows only): opens the
+// file exclusively (creating it), reads and rewrites it under that one open. False
+// when the file is in use, read-only or cannot be written, or the record is invalid;
+// a file this call created is removed again when the write fails.
+bool WriteCheckLog(const std::wstring& folder, const std::wstring& extension, const CheckRecord& record,
+                   const LogTime& time);
+
+// The local date and time now (Windows only).
+LogTime LocalLogTime();
+
+}  // namespace velmora

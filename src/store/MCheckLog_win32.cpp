@@ -1,0 +1,119 @@
+#include <windows.h>
+
+#include <memory>
+
+#include "base/Codepage.h"
+#include "store/MCheckLog.h"
+
+namespace velmora {
+namespace {
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+// The log file behind one handle opened with share mode 0: no other opener can read or
+// write it until the handle is closed, so the read and the rewrite are one step for
+// every other process. The rewrite goes through this same handle, never through a
+// second open or a replacement file, because closing the handle or renaming over the
+// file would let another process in between.
+class Win32LogFile : public HeldLogFile {
+ public:
+  explicit Win32LogFile(HANDLE file) : file_(file) {}
+
+  bool CountsAsAbsent() override {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file_, &info)) return false;
+    return (info.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+  }
+
+  bool Read(std::string& bytes, size_t lines) override {
+    bytes.clear();
+    if (!Seek(0)) return false;
+    size_t lineEnds = 0;
+    char buf[16384];
+    for (;;) {
+      DWORD got = 0;
+      if (!ReadFile(file_, buf, sizeof buf, &got, nullptr)) return false;
+      if (got == 0) return true;
+      bytes.append(buf, got);
+      for (DWORD i = 0; i < got; ++i) lineEnds += (buf[i] == '\n' || buf[i] == '\r');
+      // A CR LF counts twice here, so twice the lines plus one are surely whole.
+      if (lineEnds > 2 * lines) return true;
+    }
+  }
+
+  uint64_t Size() override {
+    LARGE_INTEGER size;
+    return GetFileSizeEx(file_, &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
+  }
+
+  bool SetSize(uint64_t size) override { return Seek(size) && SetEndOfFile(file_); }
+
+  bool WriteFromStart(std::string_view bytes) override {
+    if (!Seek(0)) return false;
+    while (!bytes.empty()) {
+      DWORD chunk = static_cast<DWORD>(bytes.size() > (1u << 20) ? (1u << 20) : bytes.size());
+      DWORD written = 0;
+      if (!WriteFile(file_, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+      bytes.remove_prefix(written);
+    }
+    return true;
+  }
+
+ private:
+  bool Seek(uint64_t offset) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(file_, to, nullptr, FILE_BEGIN) != 0;
+  }
+
+  HANDLE file_;
+};
+
+}  // namespace
+
+bool WriteCheckLog(const std::wstring& folder, const std::wstring& extension, const CheckRecord& record,
+                   const LogTime& time) {
+  try {
+    if (!IsPlainFileName(record.target)) return false;
+    std::optional<std::wstring> line = LogRecordText(record, time);
+    if (!line) return false;
+    std::wstring path = folder;
+    if (!path.empty() && path.back() != L'\\') path += L'\\';
+    path += LogFileName(record.kind, record.target, extension);
+
+    std::string recordLine = ToCp932(*line);
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return false;
+    bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+    // A read-only file is never rewritten, also where the open itself does not refuse
+    // it (Wine run by an administrator).
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!created &&
+        (!GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)))
+      return false;
+    Win32LogFile log(file.get());
+    bool ok = RewriteLog(log, record.kind, recordLine);
+    if (!ok && created) {
+      // Removed through the held handle, so no other process ever sees it half made.
+      FILE_DISPOSITION_INFO dispose{TRUE};
+      SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose);
+    }
+    return ok;
+  } catch (...) {
+    return false;
+  }
+}
+
+LogTime LocalLogTime() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return LogTime{now.wYear, now.wMonth, now.wDay, now.wDayOfWeek, now.wHour, now.wMinute};
+}
+
+}  // namespace velmora

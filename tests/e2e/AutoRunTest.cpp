@@ -1,0 +1,302 @@
+// Whole automatic runs of Velmora.exe as the start-up shortcut starts them: the
+// warnings a user sees (captured and dismissed here), the log files read back as bytes,
+// the exit codes; concurrent runs sharing one log, and a log held by another process.
+// Also the directory page's measurement as a user starts it.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+#include "base/Codepage.h"
+#include "base/Texts.h"
+#include "measure/MDriveSpace.h"
+#include "store/MCheckLog.h"
+#include "ui/ControlIds.h"
+
+namespace velmora::e2e {
+namespace {
+
+const std::string kCsvOn = "[Log   ]1\r\n[LogTXT]0\r\n";
+const std::string kTxtOn = "[Log   ]0\r\n[LogTXT]1\r\n";
+const std::wstring kDriveTitle = L"Velmora  ドライブ空きサイズ確認結果";
+const std::wstring kDirTitle = L"Velmora  ディレクトリ使用サイズ確認結果";
+
+struct RunSeen {
+  std::optional<DWORD> exitCode;
+  std::vector<MessageBoxSeen> boxes;
+  DWORD milliseconds = 0;
+};
+
+// Waits for the process to end, reading and dismissing every message box it shows.
+RunSeen Finish(Process& process, DWORD start, DWORD timeoutMs = 30000) {
+  RunSeen run;
+  while (GetTickCount() - start < timeoutMs) {
+    if (auto code = process.WaitExit(0)) {
+      run.exitCode = code;
+      break;
+    }
+    if (auto box = WaitMessageBox(process, 30)) {
+      box->icon = IconOnScreen(*box);
+      run.boxes.push_back(*box);
+      CloseMessageBox(*box);
+      for (int i = 0; i < 200 && IsWindow(box->hwnd); ++i) Sleep(10);
+    }
+  }
+  run.milliseconds = GetTickCount() - start;
+  return run;
+}
+
+RunSeen RunAuto(const ProgramDir& dir, const std::wstring& args) {
+  DWORD start = GetTickCount();
+  Process process(dir.Exe(), args, dir.Path());
+  EXPECT_TRUE(process.Started()) << GetLastError();
+  return Finish(process, start);
+}
+
+std::vector<std::string> Lines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < bytes.size();) {
+    size_t end = bytes.find("\r\n", start);
+    if (end == std::string::npos) end = bytes.size();
+    lines.push_back(bytes.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::string Header(int16_t kind) {
+  return ToCp932(kind == 0 ? texts::kHeaderDrive : texts::kHeaderDir);
+}
+
+// A record line without its time stamp (21 bytes: "yyyy/mm/dd(曜),hh:nn,"), after
+// checking that the stamp is the local time of the run.
+std::string WithoutStamp(const std::string& line, const std::string& before, const std::string& after) {
+  std::string stamp = line.substr(0, 21);
+  EXPECT_TRUE(stamp == before || stamp == after) << line;
+  return line.substr(21);
+}
+std::string StampNow() {
+  return ToCp932(LogTimeStamp(LocalLogTime()));
+}
+
+float FreeMegabytesOfC() {
+  float free = -1;
+  DriveSpaceChk(1, L"C:\\", free);
+  return free;
+}
+
+// The free-space figure in a line such as "C,78123.45,0001.00,OK".
+double FigureAfter(const std::string& text, const std::string& prefix) {
+  size_t at = text.find(prefix);
+  if (at == std::string::npos) return -1;
+  std::string digits;
+  for (char c : text.substr(at + prefix.size()))
+    if ((c >= '0' && c <= '9') || c == '.')
+      digits += c;
+    else if (c != ',')
+      break;
+  return digits.empty() ? -1 : std::stod(digits);
+}
+
+class AutoRun : public ::testing::Test {
+ protected:
+  ProgramDir dir_;
+};
+
+TEST_F(AutoRun, DrivePassesSilentlyAndLogsARecord) {
+  dir_.Write(L"Velmora.ini", kCsvOn);
+  std::string before = StampNow();
+  RunSeen run = RunAuto(dir_, L"/DISK=C /SIZE=1");
+  std::string after = StampNow();
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(run.boxes.empty());
+  auto lines = Lines(dir_.Read(L"Cドライブのログ.csv").value_or(""));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], Header(0));
+  std::string record = WithoutStamp(lines[1], before, after);
+  EXPECT_EQ(record.substr(record.size() - 11), ",0001.00,OK") << record;
+  EXPECT_NEAR(FigureAfter(record, "C,"), FreeMegabytesOfC(), 2000) << record;
+  EXPECT_FALSE(dir_.Exists(L"Cドライブのログ.txt"));
+}
+
+TEST_F(AutoRun, DriveAtOrBelowTheThresholdWarnsAndLogsNg) {
+  dir_.Write(L"Velmora.ini", kTxtOn);
+  RunSeen run = RunAuto(dir_, L"/DISK=C /SIZE=9999999");
+  EXPECT_EQ(run.exitCode, 1u);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  const MessageBoxSeen& box = run.boxes[0];
+  EXPECT_EQ(box.title, kDriveTitle);
+  EXPECT_EQ(box.icon, static_cast<UINT>(MB_ICONSTOP));
+  std::wstring head = L"警告！\r\n\r\nＣドライブの空きサイズが、9999999 MB以下になりました\r\n現在の空きサイズは、";
+  EXPECT_EQ(box.text.substr(0, head.size()), head) << box.text.size();
+  EXPECT_EQ(box.text.substr(box.text.size() - 4), L"MBです");
+  auto lines = Lines(dir_.Read(L"Cドライブのログ.txt").value_or(""));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].substr(lines[1].size() - 14), ",9999999.00,NG");
+  EXPECT_FALSE(dir_.Exists(L"Cドライブのログ.csv"));
+}
+
+TEST_F(AutoRun, MissingDriveWarnsAndLogsThatNothingWasFound) {
+  if (GetLogicalDrives() & (1u << ('Q' - 'A'))) GTEST_SKIP() << "this prefix has a drive Q:";
+  dir_.Write(L"Velmora.ini", kCsvOn);
+  dir_.Write(L"Qドライブのログ.csv", Header(0) + "\r\nolder\r\n");
+  RunSeen run = RunAuto(dir_, L"/DISK=Q /SIZE=100");
+  EXPECT_EQ(run.exitCode, 2u);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].title, kDriveTitle);
+  EXPECT_EQ(run.boxes[0].text, L"警告！\r\n\r\nＱドライブが見つかりません");
+  EXPECT_EQ(run.boxes[0].icon, static_cast<UINT>(MB_ICONSTOP));
+  auto lines = Lines(dir_.Read(L"Qドライブのログ.csv").value_or(""));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1].substr(21), "Q," + ToCp932(texts::kNoTarget));
+  EXPECT_EQ(lines[2], "older");
+}
+
+TEST_F(AutoRun, UnusableDriveTextIsNotAccessibleAndNotLogged) {
+  dir_.Write(L"Velmora.ini", kCsvOn);
+  RunSeen run = RunAuto(dir_, L"/DISK=CD /SIZE=100");
+  EXPECT_EQ(run.exitCode, 2u);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].title, kDriveTitle);
+  EXPECT_EQ(run.boxes[0].text, L"警告！\r\n\r\nＣＤドライブにアクセスできません");
+  EXPECT_EQ(run.boxes[0].icon, static_cast<UINT>(MB_ICONSTOP));
+  EXPECT_FALSE(dir_.Exists(L"CDドライブのログ.csv"));
+}
+
+class AutoRunDir : public AutoRun {
+ protected:
+  void SetUp() override {
+    data_ = dir_.Path() + L"\\work\\Data";
+    CreateDirectoryW((dir_.Path() + L"\\work").c_str(), nullptr);
+    CreateDirectoryW(data_.c_str(), nullptr);
+    CreateDirectoryW((data_ + L"\\sub").c_str(), nullptr);
+    HANDLE f = CreateFileW((data_ + L"\\sub\\two.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = 2 * 1048576;
+    SetFilePointerEx(f, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(f);
+    CloseHandle(f);
+  }
+  std::wstring data_;
+};
+
+TEST_F(AutoRunDir, UsedSizeAtTheThresholdWarnsAndLogsUnderTheStoredName) {
+  dir_.Write(L"Velmora.ini", kCsvOn);
+  std::wstring typed = dir_.Path() + L"\\work\\DATA";  // the log takes the name as stored
+  RunSeen run = RunAuto(dir_, L"/DIR=" + typed + L" /SIZE=2");
+  EXPECT_EQ(run.exitCode, 1u);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].title, kDirTitle);
+  EXPECT_EQ(run.boxes[0].text,
+            L"警告！\r\n\r\nディレクトリの使用サイズが、2 MB以上になりました\r\n現在の使用サイズは、2.0MBです");
+  EXPECT_EQ(run.boxes[0].icon, static_cast<UINT>(MB_ICONSTOP));
+  auto lines = Lines(dir_.Read(L"Data.csv").value_or(""));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], Header(1));
+  EXPECT_EQ(lines[1].substr(21), "Data,0002.00,0002.00,NG");
+}
+
+TEST_F(AutoRunDir, UsedSizeBelowPassesAndOldRecordsFollowTheNewOne) {
+  dir_.Write(L"Velmora.ini", kCsvOn);
+  std::string old = "not a header\r\n";
+  for (int i = 1; i <= 100; ++i) old.append("r").append(std::to_string(i)).append("\r\n");
+  dir_.Write(L"Data.csv", old);
+  RunSeen run = RunAuto(dir_, L"/DIR=" + data_ + L" /SIZE=12.5");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(run.boxes.empty());
+  auto lines = Lines(dir_.Read(L"Data.csv").value_or(""));
+  ASSERT_EQ(lines.size(), 101u);
+  EXPECT_EQ(lines[0], Header(1));
+  EXPECT_EQ(lines[1].substr(21), "Data,0002.00,0012.50,OK");
+  EXPECT_EQ(lines[2], "r1");
+  EXPECT_EQ(lines[100], "r99");
+}
+
+TEST_F(AutoRunDir, MissingDirectoryWarnsWithThePathAndLogsNothing) {
+  dir_.Write(L"Velmora.ini", kCsvOn);
+  for (const std::wstring& path : {data_ + L"\\nope", data_ + L"\\"}) {
+    RunSeen run = RunAuto(dir_, L"/DIR=" + path + L" /SIZE=100");
+    EXPECT_EQ(run.exitCode, 2u);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].title, kDirTitle);
+    EXPECT_EQ(run.boxes[0].text, L"警告！\r\n\r\nディレクトリが見つかりません\r\n" + path);
+  }
+  EXPECT_FALSE(dir_.Exists(L"nope.csv"));
+  EXPECT_FALSE(dir_.Exists(L".csv"));
+}
+
+TEST_F(AutoRun, WithoutALogOptionNothingIsWritten) {
+  RunSeen run = RunAuto(dir_, L"/DISK=C /SIZE=1");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_FALSE(dir_.Exists(L"Cドライブのログ.csv"));
+  EXPECT_FALSE(dir_.Exists(L"Cドライブのログ.txt"));
+}
+
+TEST_F(AutoRun, TwentyRunsAtOnceLoseNoRecord) {
+  dir_.Write(L"Velmora.ini", kCsvOn);
+  constexpr int kRuns = 20;
+  DWORD start = GetTickCount();
+  std::vector<std::unique_ptr<Process>> processes;
+  for (int i = 0; i < kRuns; ++i)
+    processes.push_back(std::make_unique<Process>(dir_.Exe(), L"/DISK=C /SIZE=1", dir_.Path()));
+  for (auto& p : processes) {
+    RunSeen run = Finish(*p, start, 60000);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.boxes.empty());
+  }
+  auto lines = Lines(dir_.Read(L"Cドライブのログ.csv").value_or(""));
+  ASSERT_EQ(lines.size(), 1u + kRuns);
+  for (int i = 1; i <= kRuns; ++i) EXPECT_EQ(lines[i].substr(lines[i].size() - 11), ",0001.00,OK");
+}
+
+TEST_F(AutoRun, AHeldLogEndsTheRunSilentlyAndLosesTheRecord) {
+  dir_.Write(L"Velmora.ini", kCsvOn);
+  const std::string old = Header(0) + "\r\nkept\r\n";
+  dir_.Write(L"Cドライブのログ.csv", old);
+  HANDLE held =
+      CreateFileW(dir_.File(L"Cドライブのログ.csv").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  RunSeen run = RunAuto(dir_, L"/DISK=C /SIZE=1");
+  CloseHandle(held);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_TRUE(run.boxes.empty());
+  // Eleven attempts with pauses of 10 to 101 ms: about a second at most, plus the start.
+  EXPECT_LT(run.milliseconds, 3000u);
+  EXPECT_EQ(dir_.Read(L"Cドライブのログ.csv"), old);
+}
+
+TEST_F(AutoRunDir, TheDirectoryPageMeasuresTheTrimmedPath) {
+  Process process(dir_.Exe(), L"", dir_.Path());
+  HWND main = process.WaitMainWindow();
+  ASSERT_NE(main, nullptr);
+  HWND txtDir = Control(main, ui::ids::kTxtDir), cmdSiyou = Control(main, ui::ids::kCmdSiyou);
+  HWND lblSiyou = Control(main, ui::ids::kLblSiyou);
+  struct Row {
+    std::wstring typed, shown;
+  } rows[] = {
+      {L"  " + data_ + L"  ", L"2.0MB"},
+      {data_ + L"\\sub\\", L"パス無し"},
+      {dir_.Path() + L"\\work\\none", L"パス無し"},
+  };
+  for (const Row& row : rows) {
+    SetText(lblSiyou, L"-");
+    SetText(txtDir, row.typed);
+    Click(cmdSiyou);
+    // The label is read with two messages, so a read while it changes can be torn:
+    // wait for the expected caption, and report what it shows if it never comes.
+    std::wstring shown;
+    for (int i = 0; i < 500 && shown != row.shown; ++i) {
+      Sleep(10);
+      shown = Text(lblSiyou);
+    }
+    EXPECT_EQ(shown, row.shown);
+  }
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  process.WaitExit(5000);
+}
+
+}  // namespace
+}  // namespace velmora::e2e

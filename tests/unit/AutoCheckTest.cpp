@@ -1,0 +1,323 @@
+// The automatic run's decisions: which check, which message, whether and how it logs,
+// the retry schedule and the exit code, against a scripted window and system.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/AutoCheck.h"
+
+namespace velmora {
+namespace {
+
+class FakeRun : public AutoCheckHost {
+ public:
+  RootListing root = RootListing::kEntries;
+  float free = 150;
+  std::wstring dirName = L"Data";  // what DirFind reports; empty: no such directory
+  float used = 10;
+  std::deque<bool> logResults;  // LogWrite results in turn; true once they run out
+  std::deque<double> draws;     // Rnd results in turn
+  bool throwOnMeasure = false;
+  std::vector<std::wstring> calls;
+  std::vector<AutoMessage> shown;
+
+  RootListing ListRoot(const std::wstring& rootPath) override {
+    calls.push_back(L"root " + rootPath);
+    return root;
+  }
+  float AkiSizeDisp(const std::wstring& driveLetter) override {
+    calls.push_back(L"aki " + driveLetter);
+    if (throwOnMeasure) throw std::runtime_error("measure");
+    return free;
+  }
+  std::wstring DirFind(const std::wstring& path) override {
+    calls.push_back(L"find " + path);
+    return dirName;
+  }
+  float SiyouSizeDisp(const std::wstring& dirPath) override {
+    calls.push_back(L"siyou " + dirPath);
+    if (throwOnMeasure) throw std::runtime_error("measure");
+    return used;
+  }
+  void ShowWarning(const AutoMessage& message) override {
+    calls.push_back(L"box");
+    shown.push_back(message);
+  }
+  bool LogWrite(int16_t kind, bool found, const std::wstring& target, float size, float limit,
+                int16_t result) override {
+    calls.push_back(L"log " + std::to_wstring(kind) + L" " + (found ? L"found " : L"missing ") + target + L" " +
+                    std::to_wstring(size) + L" " + std::to_wstring(limit) + L" " + std::to_wstring(result));
+    if (logResults.empty()) return true;
+    bool ok = logResults.front();
+    logResults.pop_front();
+    return ok;
+  }
+  double Rnd() override {
+    calls.push_back(L"rnd");
+    double r = draws.empty() ? 0 : draws.front();
+    if (!draws.empty()) draws.pop_front();
+    return r;
+  }
+  void Randomize() override { calls.push_back(L"randomize"); }
+  void Sleep(uint32_t ms) override { calls.push_back(L"sleep " + std::to_wstring(ms)); }
+
+  std::vector<std::wstring> Logs() const {
+    std::vector<std::wstring> out;
+    for (const auto& c : calls)
+      if (c.rfind(L"log ", 0) == 0) out.push_back(c);
+    return out;
+  }
+};
+
+const std::wstring kDriveTitle = L"Velmora  ドライブ空きサイズ確認結果";
+const std::wstring kDirTitle = L"Velmora  ディレクトリ使用サイズ確認結果";
+
+TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
+  struct Row {
+    const char* name;
+    AutoArgs args;
+    RootListing root;
+    float free, used;
+    std::wstring dirName;
+    int exitCode;
+    std::wstring text;  // empty: no box
+    std::wstring title;
+    std::vector<std::wstring> logs;
+    std::wstring diskAfter;
+  } rows[] = {
+      {"drive passes",
+       {L"C", L"", 100},
+       RootListing::kEntries,
+       150,
+       0,
+       L"",
+       kExitPassed,
+       L"",
+       L"",
+       {L"log 0 found C 150.000000 100.000000 1"},
+       L"C"},
+      {"drive at the threshold warns",
+       {L"C", L"", 100},
+       RootListing::kEntries,
+       100,
+       0,
+       L"",
+       kExitWarned,
+       L"警告！\r\n\r\nＣドライブの空きサイズが、100 MB以下になりました\r\n現在の空きサイズは、100.0MBです",
+       kDriveTitle,
+       {L"log 0 found C 100.000000 100.000000 0"},
+       L"C"},
+      {"drive below",
+       {L"C", L"", 100},
+       RootListing::kEntries,
+       85.27f,
+       0,
+       L"",
+       kExitWarned,
+       L"警告！\r\n\r\nＣドライブの空きサイズが、100 MB以下になりました\r\n現在の空きサイズは、85.3MBです",
+       kDriveTitle,
+       {L"log 0 found C 85.269997 100.000000 0"},
+       L"C"},
+      {"drive not measurable",
+       {L"C", L"", 12.5f},
+       RootListing::kEntries,
+       -1,
+       0,
+       L"",
+       kExitWarned,
+       L"警告！\r\n\r\nＣドライブの空きサイズが、12.5 MB以下になりました\r\n現在の空きサイズは、-1.0MBです",
+       kDriveTitle,
+       {L"log 0 found C -1.000000 12.500000 0"},
+       L"C"},
+      {"drive missing",
+       {L"Q", L"", 100},
+       RootListing::kNone,
+       0,
+       0,
+       L"",
+       kExitNotFound,
+       L"警告！\r\n\r\nＱドライブが見つかりません",
+       kDriveTitle,
+       {L"log 0 missing Q 0.000000 100.000000 0"},
+       L"Q"},
+      {"drive not readable",
+       {L"CD", L"", 100},
+       RootListing::kError,
+       0,
+       0,
+       L"",
+       kExitNotFound,
+       L"警告！\r\n\r\nＣＤドライブにアクセスできません",
+       kDriveTitle,
+       {},
+       L"CD"},
+      {"drive check without threshold logs nothing",
+       {L"C", L"", 0},
+       RootListing::kEntries,
+       0,
+       0,
+       L"",
+       kExitWarned,
+       L"警告！\r\n\r\nＣドライブの空きサイズが、0 MB以下になりました\r\n現在の空きサイズは、0.0MBです",
+       kDriveTitle,
+       {},
+       L"C"},
+      {"directory passes",
+       {L"", L"C:\\Work\\data", 250},
+       RootListing::kError,
+       0,
+       249.99f,
+       L"Data",
+       kExitPassed,
+       L"",
+       L"",
+       {L"log 1 found Data 249.990005 250.000000 1"},
+       L"Data"},
+      {"directory at the threshold warns",
+       {L"", L"C:\\Work\\data", 250},
+       RootListing::kError,
+       0,
+       250,
+       L"Data",
+       kExitWarned,
+       L"警告！\r\n\r\nディレクトリの使用サイズが、250 MB以上になりました\r\n現在の使用サイズは、250.0MBです",
+       kDirTitle,
+       {L"log 1 found Data 250.000000 250.000000 0"},
+       L"Data"},
+      {"directory big",
+       {L"", L"D:\\x", 1000},
+       RootListing::kError,
+       0,
+       1234567.8f,
+       L"x",
+       kExitWarned,
+       L"警告！\r\n\r\nディレクトリの使用サイズが、1000 MB以上になりました\r\n現在の使用サイズは、1,234,568.0MBです",
+       kDirTitle,
+       {L"log 1 found x 1234567.750000 1000.000000 0"},
+       L"x"},
+      {"directory missing",
+       {L"", L" C:\\Nope", 100},
+       RootListing::kError,
+       0,
+       0,
+       L"",
+       kExitNotFound,
+       L"警告！\r\n\r\nディレクトリが見つかりません\r\n C:\\Nope",
+       kDirTitle,
+       {},
+       L""},
+      {"directory without threshold always warns, logs nothing",
+       {L"", L"C:\\d", 0},
+       RootListing::kError,
+       0,
+       0,
+       L"d",
+       kExitWarned,
+       L"警告！\r\n\r\nディレクトリの使用サイズが、0 MB以上になりました\r\n現在の使用サイズは、0.0MBです",
+       kDirTitle,
+       {},
+       L"d"},
+  };
+  for (const Row& row : rows) {
+    FakeRun run;
+    run.root = row.root;
+    run.free = row.free;
+    run.used = row.used;
+    run.dirName = row.dirName;
+    AutoArgs args = row.args;
+    EXPECT_EQ(RunAutoCheck(args, run), row.exitCode) << row.name;
+    std::vector<std::wstring> seen, expected;
+    for (const AutoMessage& m : run.shown) seen.push_back(m.title + L"|" + m.text);
+    if (!row.text.empty()) expected.push_back(row.title + L"|" + row.text);
+    EXPECT_EQ(seen, expected) << row.name;
+    EXPECT_EQ(run.Logs(), row.logs) << row.name;
+    EXPECT_EQ(args.disk, row.diskAfter) << row.name;
+  }
+}
+
+TEST(AutoCheck, TheDriveCheckListsTheRootBeforeMeasuringAndLogsAfterTheBox) {
+  FakeRun run;
+  run.free = 50;
+  AutoArgs args{L"c", L"", 100};
+  RunAutoCheck(args, run);
+  EXPECT_EQ(run.calls,
+            (std::vector<std::wstring>{L"root c:\\", L"aki c", L"box", L"log 0 found c 50.000000 100.000000 0"}));
+}
+
+TEST(AutoCheck, TheDirectoryIsLookedUpAgainForTheLogTarget) {
+  FakeRun run;
+  AutoArgs args{L"", L"C:\\Work\\Data", 100};
+  RunAutoCheck(args, run);
+  EXPECT_EQ(run.calls, (std::vector<std::wstring>{L"find C:\\Work\\Data", L"siyou C:\\Work\\Data",
+                                                  L"find C:\\Work\\Data", L"log 1 found Data 10.000000 100.000000 1"}));
+}
+
+TEST(AutoCheck, AFailureInsideTheRunEndsInTheDriveNotAccessibleBoxWithoutLog) {
+  for (bool drive : {true, false}) {
+    FakeRun run;
+    run.throwOnMeasure = true;
+    AutoArgs args{drive ? L"E" : L"", L"C:\\d", 100};
+    EXPECT_EQ(RunAutoCheck(args, run), kExitNotFound);
+    ASSERT_EQ(run.shown.size(), 1u);
+    EXPECT_EQ(run.shown[0].text,
+              std::wstring(L"警告！\r\n\r\n") + (drive ? L"Ｅ" : L"") + L"ドライブにアクセスできません");
+    EXPECT_EQ(run.shown[0].title, kDriveTitle);
+    EXPECT_TRUE(run.Logs().empty());
+  }
+}
+
+TEST(AutoCheck, LogRetriesPauseThenReseedUpToElevenAttempts) {
+  FakeRun run;
+  run.logResults = {false, false, false, true};
+  run.draws = {0.0, 0.5, 46.5 / 91};
+  AutoArgs args{L"C", L"", 100};
+  EXPECT_EQ(RunAutoCheck(args, run), kExitPassed);
+  std::vector<std::wstring> expected = {L"root C:\\", L"aki C"};
+  const wchar_t* pauses[] = {L"sleep 10", L"sleep 56", L"sleep 56"};
+  for (const wchar_t* pause : pauses) {
+    expected.push_back(L"log 0 found C 150.000000 100.000000 1");
+    expected.push_back(L"rnd");
+    expected.push_back(pause);
+    expected.push_back(L"randomize");
+  }
+  expected.push_back(L"log 0 found C 150.000000 100.000000 1");
+  EXPECT_EQ(run.calls, expected);
+
+  FakeRun held;
+  held.logResults = std::deque<bool>(20, false);
+  AutoArgs again{L"C", L"", 100};
+  EXPECT_EQ(RunAutoCheck(again, held), kExitPassed);
+  EXPECT_EQ(held.Logs().size(), 11u);
+  EXPECT_EQ(held.calls.back(), L"randomize");  // the 11th failure is paused for too
+  EXPECT_TRUE(held.shown.empty());
+}
+
+TEST(AutoCheck, RetryPauseRoundsHalfToEvenWithinTenTo101) {
+  struct Row {
+    double r;
+    uint32_t ms;
+  } rows[] = {{0, 10}, {0.5 / 91, 10}, {2.5 / 91, 12}, {0.25, 33}, {0.5, 56}, {46.5 / 91, 56}, {0.999999, 101}};
+  for (const Row& row : rows) EXPECT_EQ(RetryPause(row.r), row.ms) << row.r;
+}
+
+TEST(AutoCheck, TheGeneratorIsReproducibleAndReseedable) {
+  RandomGenerator a, b;
+  std::vector<uint32_t> first, second;
+  for (int i = 0; i < 11; ++i) {
+    double r = a.Next();
+    EXPECT_GE(r, 0.0);
+    EXPECT_LT(r, 1.0);
+    first.push_back(RetryPause(r));
+    second.push_back(RetryPause(b.Next()));
+  }
+  EXPECT_EQ(first, second);  // the same start in every process
+  a.Seed(12345);
+  b.Seed(12346);
+  EXPECT_NE(a.Next(), b.Next());
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,163 @@
+// The check log on real files: the exclusive open held across read and rewrite, files
+// that cannot be written, hidden files, and threads racing for one log.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/Codepage.h"
+#include "base/Texts.h"
+#include "store/MCheckLog.h"
+
+namespace velmora {
+namespace {
+
+const LogTime kTime{2024, 3, 5, 2, 7, 9};
+
+class CheckLogFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static int counter = 0;
+    dir_ = std::wstring(temp) + L"velmora-log-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(counter++);
+    ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr)) << GetLastError();
+  }
+  void TearDown() override {
+    WIN32_FIND_DATAW e;
+    HANDLE h = FindFirstFileW((dir_ + L"\\*").c_str(), &e);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        std::wstring full = dir_ + L"\\" + e.cFileName;
+        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          RemoveDirectoryW(full.c_str());
+        else
+          DeleteFileW(full.c_str());
+      } while (FindNextFileW(h, &e));
+      FindClose(h);
+    }
+    RemoveDirectoryW(dir_.c_str());
+  }
+  std::wstring Path(const std::wstring& name) const { return dir_ + L"\\" + name; }
+  void Put(const std::wstring& name, const std::string& bytes, DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
+    SetFileAttributesW(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE f =
+        CreateFileW(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE) << GetLastError();
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+    if (attributes == FILE_ATTRIBUTE_NORMAL) return;
+    ASSERT_TRUE(SetFileAttributesW(Path(name).c_str(), attributes));
+    ASSERT_EQ(GetFileAttributesW(Path(name).c_str()) & attributes, attributes);
+  }
+  std::optional<std::string> Get(const std::wstring& name) const {
+    HANDLE f = CreateFileW(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
+    CloseHandle(f);
+    return bytes;
+  }
+  std::string Header(int16_t kind) const {
+    return ToCp932(kind == 0 ? texts::kHeaderDrive : texts::kHeaderDir) + "\r\n";
+  }
+
+  std::wstring dir_;
+};
+
+const std::wstring kDriveLog = L"Cドライブのログ.csv";
+
+TEST_F(CheckLogFiles, CreatesAndRewritesNewestFirst) {
+  ASSERT_TRUE(WriteCheckLog(dir_, L".csv", {0, true, L"C", 150, 100, 1}, kTime));
+  EXPECT_EQ(Get(kDriveLog), Header(0) + "2024/03/05(\x89\xce),07:09,C,0150.00,0100.00,OK\r\n");
+
+  std::string old = "old header\r\n";
+  for (int i = 1; i <= 149; ++i) old.append("r").append(std::to_string(i)).append("\r\n");
+  Put(L"Data.txt", old);
+  ASSERT_TRUE(WriteCheckLog(dir_, L".txt", {1, true, L"Data", 250, 250, 0}, kTime));
+  std::string expected = Header(1) + "2024/03/05(\x89\xce),07:09,Data,0250.00,0250.00,NG\r\n";
+  for (int i = 1; i <= 99; ++i) expected.append("r").append(std::to_string(i)).append("\r\n");
+  EXPECT_EQ(Get(L"Data.txt"), expected);
+}
+
+TEST_F(CheckLogFiles, FailsWithoutTouchingAFileOthersHoldOrThatIsReadOnly) {
+  Put(kDriveLog, "h\r\nkept\r\n");
+  HANDLE held = CreateFileW(Path(kDriveLog).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {0, true, L"C", 1, 100, 0}, kTime));
+  CloseHandle(held);
+  EXPECT_EQ(Get(kDriveLog), "h\r\nkept\r\n");
+
+  Put(L"Ro.csv", "h\r\nkept\r\n", FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {1, true, L"Ro", 1, 100, 0}, kTime));
+  SetFileAttributesW(Path(L"Ro.csv").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(Get(L"Ro.csv"), "h\r\nkept\r\n");
+
+  CreateDirectoryW(Path(L"Dir.csv").c_str(), nullptr);
+  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {1, true, L"Dir", 1, 100, 0}, kTime));
+}
+
+TEST_F(CheckLogFiles, RefusedRecordsCreateNothing) {
+  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {0, true, L"C", 1, 100, 2}, kTime));
+  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {1, true, L"..\\escape", 1, 100, 1}, kTime));
+  EXPECT_FALSE(Get(kDriveLog));
+  EXPECT_FALSE(Get(L"..\\escape.csv"));
+}
+
+TEST_F(CheckLogFiles, HiddenAndSystemFilesCountAsAbsent) {
+  for (DWORD attributes : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+    Put(L"Q.csv", "h\r\nold record\r\n", attributes);
+    ASSERT_TRUE(WriteCheckLog(dir_, L".csv", {1, false, L"Q", 0, 100, 0}, kTime)) << attributes;
+    EXPECT_EQ(Get(L"Q.csv"), Header(1) + "2024/03/05(\x89\xce),07:09,Q," + ToCp932(texts::kNoTarget) + "\r\n");
+    SetFileAttributesW(Path(L"Q.csv").c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+TEST_F(CheckLogFiles, RacingWritersLoseNoRecord) {
+  constexpr int kThreads = 8, kEach = 5;
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kEach; ++i) {
+        CheckRecord record{0, true, L"C", static_cast<float>(t * kEach + i + 1), 100, 1};
+        int attempt = 0;
+        while (!WriteCheckLog(dir_, L".csv", record, kTime)) {
+          if (++attempt == 2000) {
+            ++failures;
+            break;
+          }
+          Sleep(1);
+        }
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(failures, 0);
+  std::string content = Get(kDriveLog).value_or("");
+  std::set<int> sizes;
+  size_t lines = 0;
+  for (size_t start = 0; start < content.size();) {
+    size_t end = content.find("\r\n", start);
+    std::string line = content.substr(start, end - start);
+    if (lines++ > 0) sizes.insert(std::stoi(line.substr(line.find(",C,") + 3)));
+    start = end + 2;
+  }
+  EXPECT_EQ(lines, 1u + kThreads * kEach);
+  EXPECT_EQ(sizes.size(), static_cast<size_t>(kThreads * kEach));
+  EXPECT_EQ(*sizes.begin(), 1);
+  EXPECT_EQ(*sizes.rbegin(), kThreads * kEach);
+}
+
+}  // namespace
+}  // namespace velmora
