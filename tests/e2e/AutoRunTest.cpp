@@ -38,7 +38,6 @@ RunSeen Finish(Process& process, DWORD start, DWORD timeoutMs = 30000) {
       break;
     }
     if (auto box = WaitMessageBox(process, 30)) {
-      box->icon = IconOnScreen(*box);
       run.boxes.push_back(*box);
       CloseMessageBox(*box);
       for (int i = 0; i < 200 && IsWindow(box->hwnd); ++i) Sleep(10);

@@ -425,38 +425,3 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
 }
 
 }  // namespace velmora::e2e
-
-namespace velmora::e2e {
-
-UINT IconOnScreen(const MessageBoxSeen& box, DWORD timeoutMs) {
-  HWND icon = nullptr;
-  for (HWND child = GetWindow(box.hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    if (ClassOf(child) == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-        IsWindowVisible(child))
-      icon = child;
-  if (!icon) return 0;
-  DWORD start = GetTickCount();
-  do {
-    RECT rc;
-    GetWindowRect(icon, &rc);
-    int red = 0, yellow = 0, blue = 0;
-    HDC screen = GetDC(nullptr);
-    for (int y = rc.top; y < rc.bottom; ++y) {
-      for (int x = rc.left; x < rc.right; ++x) {
-        COLORREF c = GetPixel(screen, x, y);
-        int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-        if (r > 150 && g < 100 && b < 100) ++red;
-        else if (r > 150 && g > 150 && b < 100) ++yellow;
-        else if (b > 150 && r < 100) ++blue;
-      }
-    }
-    ReleaseDC(nullptr, screen);
-    if (red > 20 && red >= yellow && red >= blue) return MB_ICONSTOP;
-    if (yellow > 20 && yellow >= blue) return MB_ICONEXCLAMATION;
-    if (blue > 20) return MB_ICONINFORMATION;
-    Sleep(20);
-  } while (GetTickCount() - start < timeoutMs);
-  return 0;
-}
-
-}  // namespace velmora::e2e

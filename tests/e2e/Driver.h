@@ -107,12 +107,3 @@ void CancelDialog(HWND dialog);
 bool WaitGone(HWND window, DWORD timeoutMs);
 
 }  // namespace velmora::e2e
-
-namespace velmora::e2e {
-
-// The icon a message box shows, told by its colours on the screen (red: MB_ICONSTOP,
-// yellow: MB_ICONEXCLAMATION, blue: MB_ICONINFORMATION), for where the icon handle of
-// another process cannot be read (Wine); 0 when no icon shows within the time.
-UINT IconOnScreen(const MessageBoxSeen& box, DWORD timeoutMs = 1000);
-
-}  // namespace velmora::e2e

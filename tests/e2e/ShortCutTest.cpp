@@ -254,7 +254,7 @@ TEST_F(ShortCut, ReportsTheFailureWhenNoToolkitIsThere) {
 // The round trip a user relies on: the stored command line runs the check of exactly
 // that directory. A tree of 2 MB against a threshold of 1 MB warns; a path cut at its
 // space would report the directory as missing instead.
-TEST_F(ShortCut, DISABLED_StoredArgumentsRunTheIntendedDirectoryCheck) {
+TEST_F(ShortCut, StoredArgumentsRunTheIntendedDirectoryCheck) {
   std::wstring watched = dir_.Path() + L"\\My Data";
   ASSERT_TRUE(CreateDirectoryW(watched.c_str(), nullptr));
   dir_.Write(L"My Data\\two megabytes.bin", std::string(2 * 1024 * 1024, 'x'));
