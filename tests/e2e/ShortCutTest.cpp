@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "../support/ReadLink.h"
 #include "Driver.h"
 #include "base/Texts.h"
 #include "ui/ControlIds.h"
@@ -31,29 +32,8 @@ bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-struct LinkRead {
-  std::wstring target, arguments;
-};
-
-std::optional<LinkRead> ReadLink(const std::wstring& path) {
-  IShellLinkW* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&link))))
-    return std::nullopt;
-  std::optional<LinkRead> read;
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
-      wchar_t target[MAX_PATH * 2] = L"", arguments[4096] = L"";
-      link->GetPath(target, MAX_PATH * 2, nullptr, SLGP_RAWPATH);
-      link->GetArguments(arguments, 4096);
-      read = LinkRead{target, arguments};
-    }
-    file->Release();
-  }
-  link->Release();
-  return read;
-}
+using velmora::testing::LinkRead;
+using velmora::testing::ReadLink;
 
 class ShortCut : public ::testing::Test {
  protected:

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/ReadLink.h"
 #include "TempDir.h"
 #include "base/Codepage.h"
 #include "base/Texts.h"
@@ -67,30 +68,8 @@ class TestLink {
   std::wstring name_, path_;
 };
 
-struct LinkRead {
-  std::wstring target, arguments;
-};
-
-// Reads a link file back through the shell's own link object.
-std::optional<LinkRead> ReadLink(const std::wstring& path) {
-  IShellLinkW* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&link))))
-    return std::nullopt;
-  std::optional<LinkRead> read;
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
-      wchar_t target[MAX_PATH * 2] = L"", arguments[4096] = L"";
-      link->GetPath(target, MAX_PATH * 2, nullptr, SLGP_RAWPATH);
-      link->GetArguments(arguments, 4096);
-      read = LinkRead{target, arguments};
-    }
-    file->Release();
-  }
-  link->Release();
-  return read;
-}
+using velmora::testing::LinkRead;
+using velmora::testing::ReadLink;
 
 // Sets an environment variable for the life of the object.
 class EnvScope {
