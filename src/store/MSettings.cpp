@@ -10,24 +10,26 @@ namespace {
 
 constexpr size_t kKeyLength = 8;
 
-// The next line of `text` from `pos`, moving `pos` past its end (CR LF, CR or LF).
-std::wstring_view NextLine(std::wstring_view text, size_t& pos) {
-  size_t end = text.find_first_of(L"\r\n", pos);
-  if (end == std::wstring_view::npos) end = text.size();
-  std::wstring_view line = text.substr(pos, end - pos);
+// The next line of `bytes` from `pos`, moving `pos` past its end (CR LF, CR or LF).
+// Lines are cut in the file's bytes before they are decoded: a line ending in a broken
+// double-byte character must not take the line end, and the next line, with it.
+std::string_view NextLine(std::string_view bytes, size_t& pos) {
+  size_t end = bytes.find_first_of("\r\n", pos);
+  if (end == std::string_view::npos) end = bytes.size();
+  std::string_view line = bytes.substr(pos, end - pos);
   pos = end;
-  if (pos < text.size() && text[pos] == L'\r') ++pos;
-  if (pos < text.size() && text[pos] == L'\n') ++pos;
+  if (pos < bytes.size() && bytes[pos] == '\r') ++pos;
+  if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
   return line;
 }
 
 }  // namespace
 
 void ParseSettings(std::string_view fileBytes, const ApplyLogOption& apply) {
-  const std::wstring text = FromCp932(fileBytes);
   size_t pos = 0;
-  while (pos < text.size()) {
-    std::wstring_view line = NextLine(text, pos);
+  while (pos < fileBytes.size()) {
+    const std::wstring text = FromCp932(NextLine(fileBytes, pos));
+    std::wstring_view line = text;
     std::wstring_view key = line.substr(0, kKeyLength);
     int index;
     if (key == texts::kIniKeyCsv)

@@ -403,8 +403,8 @@ bool ChooseFolder(const Process& process, HWND dialog, const std::wstring& path)
   if (ok) {
     DWORD_PTR answer = 0;
     const UINT kSetSelection = WM_USER + 103;  // BFFM_SETSELECTIONW
-    ok = SendMessageTimeoutW(dialog, kSetSelection, TRUE, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
-                             5000, &answer) != 0;
+    ok = SendMessageTimeoutW(dialog, kSetSelection, TRUE, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000,
+                             &answer) != 0;
     if (ok) ok = PostMessageW(dialog, WM_COMMAND, IDOK, 0) != 0;
     WaitGone(dialog, 5000);
   }
@@ -413,7 +413,9 @@ bool ChooseFolder(const Process& process, HWND dialog, const std::wstring& path)
   return ok;
 }
 
-void CancelDialog(HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }
+void CancelDialog(HWND dialog) {
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
 
 bool WaitGone(HWND window, DWORD timeoutMs) {
   DWORD start = GetTickCount();
@@ -422,6 +424,119 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
     Sleep(20);
   }
   return true;
+}
+
+// --- Whole runs, and the Linux side of a Wine machine ----------------------------------
+
+namespace {
+
+// The largest working set the process has had so far, or 0 when the system does not
+// tell (the counters are read while the process lives).
+size_t PeakWorkingSet(HANDLE process) {
+  struct Counters {
+    DWORD cb;
+    DWORD PageFaultCount;
+    SIZE_T PeakWorkingSetSize, WorkingSetSize, QuotaPeakPagedPoolUsage, QuotaPagedPoolUsage, QuotaPeakNonPagedPoolUsage,
+        QuotaNonPagedPoolUsage, PagefileUsage, PeakPagefileUsage;
+  };
+  using Query = BOOL(WINAPI*)(HANDLE, Counters*, DWORD);
+  static const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "K32GetProcessMemoryInfo")));
+  Counters counters{};
+  counters.cb = sizeof counters;
+  if (!process || !query || !query(process, &counters, sizeof counters)) return 0;
+  return counters.PeakWorkingSetSize;
+}
+
+std::string ReadWhole(const std::wstring& path) {
+  std::string bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buf, sizeof buf, &got, nullptr) && got > 0) bytes.append(buf, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+}  // namespace
+
+RunOutcome RunToEnd(Process& process, DWORD start, DWORD timeoutMs) {
+  RunOutcome run;
+  HANDLE watched = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process.Id());
+  while (GetTickCount() - start < timeoutMs) {
+    size_t peak = PeakWorkingSet(watched);
+    if (peak > run.peakBytes) run.peakBytes = peak;
+    if (auto code = process.WaitExit(0)) {
+      run.exitCode = code;
+      break;
+    }
+    if (auto box = WaitMessageBox(process, 30)) {
+      run.boxes.push_back(*box);
+      CloseMessageBox(*box);
+      for (int i = 0; i < 200 && IsWindow(box->hwnd); ++i) Sleep(10);
+    }
+  }
+  run.milliseconds = GetTickCount() - start;
+  if (watched) CloseHandle(watched);
+  return run;
+}
+
+std::string UnixPath(const std::wstring& path) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  static const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unixName ? unixName(path.c_str()) : nullptr;
+  if (!name) return {};
+  std::string out = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return out;
+}
+
+std::optional<int> RunLinuxShell(const std::string& script, DWORD timeoutMs, std::string* output) {
+  static std::atomic<int> counter{0};
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring base =
+      std::wstring(temp) + L"velmora-sh-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+  const std::wstring scriptFile = base + L".sh", statusFile = base + L".rc", outFile = base + L".out";
+  const std::string unixScript = UnixPath(scriptFile), unixStatus = UnixPath(statusFile), unixOut = UnixPath(outFile);
+  if (unixScript.empty() || unixStatus.empty() || unixOut.empty()) return std::nullopt;
+  // The status appears at once and whole, after everything the script did.
+  std::string body = "(\n" + script + "\n) >'" + unixOut + "' 2>&1 </dev/null\necho $? >'" + unixStatus +
+                     ".part'\nmv '" + unixStatus + ".part' '" + unixStatus + "'\n";
+  HANDLE file = CreateFileW(scriptFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  DWORD written = 0;
+  WriteFile(file, body.data(), static_cast<DWORD>(body.size()), &written, nullptr);
+  CloseHandle(file);
+
+  // Wine starts a Linux program on its own and gives no handle back: the status file
+  // tells when it has ended.
+  std::wstring line = L"sh \"" + std::wstring(unixScript.begin(), unixScript.end()) + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::optional<int> status;
+  if (CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (pi.hThread) CloseHandle(pi.hThread);
+    if (pi.hProcess) CloseHandle(pi.hProcess);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(10)) {
+      if (GetFileAttributesW(statusFile.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+      try {
+        status = std::stoi(ReadWhole(statusFile));
+      } catch (...) {
+        status = -1;
+      }
+      break;
+    }
+  }
+  if (output) *output = ReadWhole(outFile);
+  DeleteFileW(scriptFile.c_str());
+  DeleteFileW(statusFile.c_str());
+  DeleteFileW(outFile.c_str());
+  return status;
 }
 
 }  // namespace velmora::e2e

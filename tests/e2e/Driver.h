@@ -106,4 +106,25 @@ void CancelDialog(HWND dialog);
 // Waits until the window is gone (true) or the time is over (false).
 bool WaitGone(HWND window, DWORD timeoutMs);
 
+// --- Whole runs, and the Linux side of a Wine machine ----------------------------------
+
+// How a run ended: its exit code (nothing when it did not end in time), the message
+// boxes it showed (each read, then closed with OK), its wall time, and the largest
+// working set seen while it ran (0 when the system does not tell).
+struct RunOutcome {
+  std::optional<DWORD> exitCode;
+  std::vector<MessageBoxSeen> boxes;
+  DWORD milliseconds = 0;
+  size_t peakBytes = 0;
+};
+// Waits for a started process to end, `start` being GetTickCount() before it started.
+RunOutcome RunToEnd(Process& process, DWORD start, DWORD timeoutMs);
+
+// The Linux path of a path under Wine; empty elsewhere.
+std::string UnixPath(const std::wstring& path);
+// Runs a POSIX shell script on the Linux side under Wine and waits for it: its exit
+// status, or nothing on Windows itself or when it has not ended within the time.
+// `output` receives what it printed (standard output and error).
+std::optional<int> RunLinuxShell(const std::string& script, DWORD timeoutMs, std::string* output = nullptr);
+
 }  // namespace velmora::e2e

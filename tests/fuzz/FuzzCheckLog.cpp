@@ -1,0 +1,119 @@
+// The log rewrite, from any old file: the new file is the header, the new record and
+// the old file's lines 1 to 99 byte for byte, each ended by CR LF; reading only the
+// first 100 lines gives the same file; and a disk that cannot hold the new file leaves
+// the old one exactly as it was.
+//
+// Input: byte 0 picks the check kind, hidden file and the disk's room; the rest is the
+// old file.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Codepage.h"
+#include "base/Texts.h"
+#include "store/MCheckLog.h"
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+// A held log in memory on a disk of limited room: growing past it fails, as it does on
+// a full disk; reads give as few bytes as the reader's contract allows.
+class MemoryLogFile : public velmora::HeldLogFile {
+ public:
+  std::string content;
+  uint64_t room = 0;  // the largest size the disk can hold
+  bool hidden = false;
+  bool wrote = false;
+
+  bool CountsAsAbsent() override { return hidden; }
+  bool Read(std::string& bytes, size_t lines) override {
+    bytes = content.substr(0, WholeLinesEnd(content, lines));
+    return true;
+  }
+  uint64_t Size() override { return content.size(); }
+  bool SetSize(uint64_t size) override {
+    if (size > room && size > content.size()) return false;
+    content.resize(size, '\0');
+    return true;
+  }
+  bool WriteFromStart(std::string_view bytes) override {
+    Check(bytes.size() <= content.size());  // grown first: the write needs no new room
+    wrote = true;
+    content.replace(0, bytes.size(), bytes);
+    return true;
+  }
+
+  // The end of the first `lines` lines, their line ends included (CR LF, CR or LF).
+  static size_t WholeLinesEnd(std::string_view bytes, size_t lines) {
+    size_t pos = 0;
+    for (size_t line = 0; line < lines && pos < bytes.size(); ++line) {
+      size_t end = bytes.find_first_of("\r\n", pos);
+      if (end == std::string_view::npos) return bytes.size();
+      pos = end + 1;
+      if (bytes[end] == '\r' && pos < bytes.size() && bytes[pos] == '\n') ++pos;
+    }
+    return pos;
+  }
+};
+
+// The old file's lines as a reader of text lines sees them, written independently of
+// the code under test: at most 100, without their line ends.
+std::vector<std::string> OldLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  std::string line;
+  bool open = false;
+  for (size_t i = 0; i < bytes.size() && lines.size() < velmora::kLogLinesRead; ++i) {
+    char c = bytes[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(line);
+      line.clear();
+      open = false;
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    } else {
+      line += c;
+      open = true;
+    }
+  }
+  if (open && lines.size() < velmora::kLogLinesRead) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const uint8_t control = data[0];
+  const std::string old(reinterpret_cast<const char*>(data + 1), size - 1);
+  const int16_t kind = control & 1;
+  const bool hidden = (control & 2) != 0;
+  const std::string record = "2024/03/05(\x89\xce),07:09,C,0150.00,0100.00,OK";
+
+  std::string expected = velmora::ToCp932(kind == 0 ? velmora::texts::kHeaderDrive : velmora::texts::kHeaderDir);
+  expected += "\r\n" + record + "\r\n";
+  if (!hidden) {
+    std::vector<std::string> lines = OldLines(old);
+    for (size_t i = 1; i < lines.size(); ++i) expected += lines[i] + "\r\n";
+  }
+  if (!hidden) Check(velmora::NewLogContent(kind, record, old) == expected);
+
+  // Room on the disk: from none beyond the old file to plenty, chosen by the input.
+  MemoryLogFile file;
+  file.content = old;
+  file.hidden = hidden;
+  uint64_t needed = expected.size();
+  file.room = (control >> 2) == 63 ? needed : (control >> 2) * needed / 48;
+  bool ok = velmora::RewriteLog(file, kind, record);
+  if (ok) {
+    Check(file.content == expected);
+  } else {
+    Check(needed > file.room && needed > old.size());
+    Check(!file.wrote);
+    Check(file.content == old);
+  }
+  return 0;
+}
