@@ -23,28 +23,11 @@ const std::string kTxtOn = "[Log   ]0\r\n[LogTXT]1\r\n";
 const std::wstring kDriveTitle = L"Velmora  ドライブ空きサイズ確認結果";
 const std::wstring kDirTitle = L"Velmora  ディレクトリ使用サイズ確認結果";
 
-struct RunSeen {
-  std::optional<DWORD> exitCode;
-  std::vector<MessageBoxSeen> boxes;
-  DWORD milliseconds = 0;
-};
+using RunSeen = RunOutcome;
 
 // Waits for the process to end, reading and dismissing every message box it shows.
 RunSeen Finish(Process& process, DWORD start, DWORD timeoutMs = 30000) {
-  RunSeen run;
-  while (GetTickCount() - start < timeoutMs) {
-    if (auto code = process.WaitExit(0)) {
-      run.exitCode = code;
-      break;
-    }
-    if (auto box = WaitMessageBox(process, 30)) {
-      run.boxes.push_back(*box);
-      CloseMessageBox(*box);
-      for (int i = 0; i < 200 && IsWindow(box->hwnd); ++i) Sleep(10);
-    }
-  }
-  run.milliseconds = GetTickCount() - start;
-  return run;
+  return RunToEnd(process, start, timeoutMs);
 }
 
 RunSeen RunAuto(const ProgramDir& dir, const std::wstring& args) {

@@ -16,17 +16,8 @@ namespace {
 namespace ids = velmora::ui::ids;
 
 // Waits for the process to end, pressing OK on every message box it shows meanwhile.
-std::optional<DWORD> WaitExitPressingOk(Process& process, DWORD timeoutMs,
-                                        std::vector<std::wstring>* titles = nullptr) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeoutMs) {
-    if (auto code = process.WaitExit(50)) return code;
-    if (auto box = WaitMessageBox(process, 0)) {
-      if (titles) titles->push_back(box->title);
-      CloseMessageBox(*box);
-    }
-  }
-  return std::nullopt;
+std::optional<DWORD> WaitExitPressingOk(Process& process, DWORD timeoutMs) {
+  return RunToEnd(process, GetTickCount(), timeoutMs).exitCode;
 }
 
 // An automatic run: it must end by itself and never show the main window.
