@@ -138,6 +138,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     double seconds = Now() - start;
     durations.push_back(seconds);
+    label = e2e::Text(lblSiyou);  // again: the read that saw the change may have met it halfway
     std::printf("walk %d: %.2f s, result %ls%s\n", w, seconds, label.c_str(),
                 seenMeasuring ? "" : " (the progress mark was never seen)");
     PrintWaits("  waits", waits);
