@@ -1,7 +1,8 @@
 // Times one walk of a directory tree and prints one line of figures:
-//   dirwalk_bench velmora|velmora-nopump|sequential|naive <directory>
+//   dirwalk_bench velmora|velmora-every|velmora-nopump|sequential|naive <directory>
 // velmora:    the program's own measurement (DirSizeChk with its listing workers),
-//             processing window messages at every yield point;
+//             processing window messages at its yield points as the window does;
+// velmora-every: the same looking at the message queue at every yield point;
 // velmora-nopump: the same without processing messages, to see what that costs;
 // sequential: one listing per directory on this thread, no workers;
 // naive:      two listings per directory and one open per file for its length.
@@ -88,7 +89,7 @@ void Naive(const std::wstring& dir, Counts& c) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: dirwalk_bench velmora|velmora-nopump|sequential|naive <directory>\n");
+    std::fprintf(stderr, "usage: dirwalk_bench velmora|velmora-every|velmora-nopump|sequential|naive <directory>\n");
     return 2;
   }
   std::wstring mode = argv[1], dir = argv[2];
@@ -96,10 +97,11 @@ int wmain(int argc, wchar_t** argv) {
   LARGE_INTEGER freq, start, end;
   QueryPerformanceFrequency(&freq);
   QueryPerformanceCounter(&start);
-  if (mode == L"velmora" || mode == L"velmora-nopump") {
+  if (mode == L"velmora" || mode == L"velmora-every" || mode == L"velmora-nopump") {
     double bytes = 0;
     std::function<void()> pump;
-    if (mode == L"velmora") pump = velmora::ui::DoEvents;
+    if (mode == L"velmora") pump = velmora::ui::PacedDoEvents(velmora::ui::kWalkYieldEveryMs);
+    if (mode == L"velmora-every") pump = velmora::ui::DoEvents;
     if (!velmora::DirSizeChk(0, dir, L"*.*", true, bytes, pump)) return 1;
     c.bytes = static_cast<uint64_t>(bytes);
   } else if (mode == L"sequential") {

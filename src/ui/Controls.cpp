@@ -30,4 +30,16 @@ void DoEvents() {
   }
 }
 
+std::function<void()> PacedDoEvents(unsigned everyMs) {
+  // A look at the queue is a request to the window system (tens of microseconds under
+  // Wine); the tick count is a read of memory.
+  return [everyMs, looked = false, last = DWORD{0}]() mutable {
+    DWORD now = GetTickCount();
+    if (looked && now - last < everyMs) return;
+    looked = true;
+    last = now;
+    DoEvents();
+  };
+}
+
 }  // namespace velmora::ui

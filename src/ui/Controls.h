@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace velmora::ui {
@@ -15,5 +16,14 @@ void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title
 
 // Processes every pending window message of this thread once, then returns.
 void DoEvents();
+
+// DoEvents for a loop that yields at many points: each call processes the pending
+// messages only when the last look at the queue is at least `everyMs` old, so the
+// points cost next to nothing while a message still waits at most that long. Each
+// function object keeps its own clock; the first call always looks.
+std::function<void()> PacedDoEvents(unsigned everyMs);
+
+// How often the window's directory walk looks at the message queue.
+inline constexpr unsigned kWalkYieldEveryMs = 10;
 
 }  // namespace velmora::ui

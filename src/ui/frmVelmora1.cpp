@@ -68,7 +68,6 @@ bool frmVelmora1::Load() {
   SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fontWindow_), FALSE);
 
   CreateControls();
-  CreateTooltips();
   RouteEvents();
   Timer1.Attach(hwnd(), ids::kTimer1, 100);
   Form_Load();
@@ -108,8 +107,7 @@ void frmVelmora1::CreateControls() {
   Label1[0] =
       Child(fraMain[0], WC_STATICW, texts::kHeadlineDrive, headline, ids::kLabel1_0, 240, 360, 5280, 435, fontBold_);
   Frame1 = frame(fraMain[0], texts::kFrame1, fontBold_, CLR_DEFAULT, 240, 960, 5295, 1215);
-  Drive1 = Child(Frame1, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, ids::kDrive1, 240, 360, 2295,
-                 315 * 10, nullptr);
+  // Drive1 belongs here in the focus order; CreateInteractiveParts makes it.
   lbl1 = Child(Frame1, WC_STATICW, texts::kLbl1, label, ids::kLbl1, 3120, 405, 975, 195, nullptr);
   lblAki = Child(Frame1, WC_STATICW, texts::kLblAkiDesign, SS_RIGHT | SS_NOPREFIX, ids::kLblAki, 3720, 400, 1455, 300,
                  nullptr);
@@ -167,7 +165,15 @@ void frmVelmora1::CreateControls() {
 
   for (HWND box : txtSize) SendMessageW(box, EM_LIMITTEXT, 4, 0);
   tabColor_[0] = tabColor_[1] = kTabIdle;
+}
+
+void frmVelmora1::CreateInteractiveParts() {
+  // Placed among Frame1's children where the design order puts it, right below lbl1.
+  Drive1 = Child(Frame1, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, ids::kDrive1, 240, 360, 2295,
+                 315 * 10, nullptr);
+  SetWindowPos(Drive1, lbl1, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   FillDriveList();
+  CreateTooltips();
 }
 
 void frmVelmora1::CreateTooltips() {

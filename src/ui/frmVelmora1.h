@@ -92,6 +92,9 @@ class frmVelmora1 : public Window {
 
  private:
   void CreateControls();
+  // The drive list and the tooltips serve only a window that is shown: the
+  // interactive start makes them, an automatic run does without.
+  void CreateInteractiveParts();
   void CreateTooltips();
   void RouteEvents();
   void FillDriveList();

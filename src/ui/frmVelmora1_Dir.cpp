@@ -10,7 +10,7 @@ namespace velmora::ui {
 float frmVelmora1::SiyouSizeDisp(const std::wstring& dirPath) {
   SetText(lblSiyou, texts::kMeasuring);
   double kilobytes = 0;
-  bool measured = DirSizeChk(1, dirPath, L"*.*", true, kilobytes, DoEvents);
+  bool measured = DirSizeChk(1, dirPath, L"*.*", true, kilobytes, PacedDoEvents(kWalkYieldEveryMs));
   SetText(lblSiyou, UsedSizeCaption(measured, kilobytes));
   return static_cast<float>(kilobytes / 1024);
 }

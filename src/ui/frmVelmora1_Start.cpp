@@ -27,6 +27,7 @@ void frmVelmora1::Form_Load() {
     return;
   }
 
+  CreateInteractiveParts();
   ArgDisk.clear();
   ArgSize = 0;
   RECT frame0;
