@@ -6,6 +6,8 @@
 #include <iterator>
 #include <vector>
 
+#include "TempDir.h"
+
 namespace velmora::e2e {
 namespace {
 
@@ -19,27 +21,7 @@ std::wstring OwnFolder() {
   return FolderOf(std::wstring(path, n));
 }
 
-void DeleteTree(const std::wstring& dir) {
-  WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &entry);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring full = dir + L"\\" + name;
-      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-          !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        DeleteTree(full);
-      else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveDirectoryW(full.c_str());
-      else
-        DeleteFileW(full.c_str());
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-  }
-  RemoveDirectoryW(dir.c_str());
-}
+using velmora::testing::DeleteTree;
 
 template <typename Pred>
 HWND WaitFor(DWORD timeoutMs, Pred pred) {
@@ -481,17 +463,6 @@ RunOutcome RunToEnd(Process& process, DWORD start, DWORD timeoutMs) {
   run.milliseconds = GetTickCount() - start;
   if (watched) CloseHandle(watched);
   return run;
-}
-
-std::string UnixPath(const std::wstring& path) {
-  using UnixName = char*(CDECL*)(const wchar_t*);
-  static const auto unixName = reinterpret_cast<UnixName>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* name = unixName ? unixName(path.c_str()) : nullptr;
-  if (!name) return {};
-  std::string out = name;
-  HeapFree(GetProcessHeap(), 0, name);
-  return out;
 }
 
 std::optional<int> RunLinuxShell(const std::string& script, DWORD timeoutMs, std::string* output) {

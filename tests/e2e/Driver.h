@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
+
 namespace velmora::e2e {
 
 // The Velmora.exe that the build produced (beside the test programs' folder).
@@ -121,7 +123,7 @@ struct RunOutcome {
 RunOutcome RunToEnd(Process& process, DWORD start, DWORD timeoutMs);
 
 // The Linux path of a path under Wine; empty elsewhere.
-std::string UnixPath(const std::wstring& path);
+using velmora::testing::UnixPath;
 // Runs a POSIX shell script on the Linux side under Wine and waits for it: its exit
 // status, or nothing on Windows itself or when it has not ended within the time.
 // `output` receives what it printed (standard output and error).

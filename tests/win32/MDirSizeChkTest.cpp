@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
 #include "measure/MDir.h"
 #include "measure/MDirSizeChk.h"
 #include "measure/MDirSizeChkPrefetch.h"
@@ -47,38 +48,8 @@ bool MakeFile(const std::wstring& path, uint64_t length, DWORD attributes = FILE
   return ok;
 }
 
-void DeleteTree(const std::wstring& dir) {
-  WIN32_FIND_DATAW e;
-  HANDLE h = FindFirstFileW(Long(dir + L"\\*").c_str(), &e);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = e.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring full = dir + L"\\" + name;
-      SetFileAttributesW(Long(full).c_str(), FILE_ATTRIBUTE_NORMAL);
-      if ((e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(e.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        DeleteTree(full);
-      else if (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveDirectoryW(Long(full).c_str());
-      else
-        DeleteFileW(Long(full).c_str());
-    } while (FindNextFileW(h, &e));
-    FindClose(h);
-  }
-  RemoveDirectoryW(Long(dir).c_str());
-}
-
-// The Linux path of a path under Wine; empty elsewhere.
-std::string UnixPath(const std::wstring& path) {
-  using UnixName = char*(CDECL*)(const wchar_t*);
-  auto unixName = reinterpret_cast<UnixName>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* name = unixName ? unixName(path.c_str()) : nullptr;
-  if (!name) return {};
-  std::string out = name;
-  HeapFree(GetProcessHeap(), 0, name);
-  return out;
-}
+using velmora::testing::DeleteTree;
+using velmora::testing::UnixPath;
 
 // Runs a Linux program under Wine, which starts it on its own and gives no handle back,
 // then waits up to 5 s for `done`.

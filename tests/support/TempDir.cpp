@@ -6,13 +6,14 @@ TempDir::TempDir(const std::wstring& name) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   static unsigned counter = 0;
-  path_ = std::wstring(temp) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-          std::to_wstring(++counter);
+  path_ = std::wstring(temp) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
   DeleteTree(path_);
   CreateDirectoryW(path_.c_str(), nullptr);
 }
 
-TempDir::~TempDir() { DeleteTree(path_); }
+TempDir::~TempDir() {
+  DeleteTree(path_);
+}
 
 void TempDir::Write(const std::wstring& name, const std::string& bytes) const {
   HANDLE file = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -33,27 +34,49 @@ std::string TempDir::Read(const std::wstring& name) const {
   return bytes;
 }
 
+namespace {
+
+// The long-path form of an absolute drive path, so that trees deeper than 260
+// characters are deleted whole.
+std::wstring Long(const std::wstring& path) {
+  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
+  return path;
+}
+
+}  // namespace
+
 void DeleteTree(const std::wstring& dir) {
   WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &entry);
+  HANDLE search = FindFirstFileW(Long(dir + L"\\*").c_str(), &entry);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       std::wstring name = entry.cFileName;
       if (name == L"." || name == L"..") continue;
       std::wstring full = dir + L"\\" + name;
-      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      SetFileAttributesW(Long(full).c_str(), FILE_ATTRIBUTE_NORMAL);
       bool isDir = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
       if (isDir && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         DeleteTree(full);
       else if (isDir)
-        RemoveDirectoryW(full.c_str());
+        RemoveDirectoryW(Long(full).c_str());
       else
-        DeleteFileW(full.c_str());
+        DeleteFileW(Long(full).c_str());
     } while (FindNextFileW(search, &entry));
     FindClose(search);
   }
-  SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-  RemoveDirectoryW(dir.c_str());
+  SetFileAttributesW(Long(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryW(Long(dir).c_str());
+}
+
+std::string UnixPath(const std::wstring& path) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  static const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* name = unixName ? unixName(path.c_str()) : nullptr;
+  if (!name) return {};
+  std::string out = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return out;
 }
 
 }  // namespace velmora::testing

@@ -24,7 +24,11 @@ class TempDir {
   std::wstring path_;
 };
 
-// Deletes a folder with everything below it (links are removed, not followed).
+// Deletes a folder with everything below it (links are removed, not followed), also
+// below 260 characters.
 void DeleteTree(const std::wstring& dir);
+
+// The Linux path of a path under Wine; empty on Windows itself.
+std::string UnixPath(const std::wstring& path);
 
 }  // namespace velmora::testing
