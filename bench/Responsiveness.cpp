@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "Clock.h"
 #include "Driver.h"
 #include "base/Texts.h"
 #include "ui/ControlIds.h"
@@ -30,14 +31,7 @@ constexpr double kWalkTimeoutS = 600;
 constexpr double kLabelEveryS = 0.1;
 
 double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+  return velmora::bench::Seconds();
 }
 
 // Milliseconds until the window answered one WM_NULL; negative when it did not.

@@ -9,20 +9,12 @@
 #include <cstdio>
 #include <functional>
 
+#include "Clock.h"
 #include "ui/Controls.h"
 
 namespace {
 
-double Seconds() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
+using velmora::bench::Seconds;
 
 volatile DWORD sink;
 

@@ -7,6 +7,7 @@
 
 #include "../win32/ShellRecorder.h"
 #include "Driver.h"
+#include "RunningWindow.h"
 #include "base/Twips.h"
 #include "ui/ControlIds.h"
 
@@ -22,18 +23,8 @@ constexpr wchar_t kPickTitle[] = L"調査するディレクトリを指定して
 constexpr wchar_t kAboutCaption[] = L"Velmora バージョン情報";
 constexpr wchar_t kHomePage[] = L"https://velmora.example/";
 
-class Dialogs : public ::testing::Test {
+class Dialogs : public RunningWindow {
  protected:
-  void SetUp() override {
-    process_ = std::make_unique<Process>(dir_.Exe(), L"", dir_.Path());
-    ASSERT_TRUE(process_->Started()) << "CreateProcess failed: " << GetLastError();
-    main_ = process_->WaitMainWindow();
-    ASSERT_NE(main_, nullptr) << "the main window did not appear";
-  }
-  void TearDown() override {
-    if (main_) PostMessageW(main_, WM_CLOSE, 0, 0);
-    if (process_) process_->WaitExit(5000);
-  }
   // Runs a menu command and returns when its handler has finished.
   bool Menu(int id) const {
     DWORD_PTR answer = 0;
@@ -49,10 +40,6 @@ class Dialogs : public ::testing::Test {
     return process_->WaitWindow(nullptr, kAboutCaption, 5000);
   }
   int Px(int twips) const { return TwipsToPixels(twips, Dpi()); }
-
-  ProgramDir dir_;
-  std::unique_ptr<Process> process_;
-  HWND main_ = nullptr;
 };
 
 // --- Folder picker ----------------------------------------------------------------------

@@ -146,24 +146,11 @@ ProgramDir::~ProgramDir() {
 }
 
 void ProgramDir::Write(const std::wstring& name, const std::string& bytes) const {
-  HANDLE file =
-      CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
+  velmora::testing::WriteBytes(File(name), bytes);
 }
 
 std::optional<std::string> ProgramDir::Read(const std::wstring& name) const {
-  HANDLE file = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char buf[65536];
-  DWORD got = 0;
-  while (ReadFile(file, buf, sizeof buf, &got, nullptr) && got > 0) bytes.append(buf, got);
-  CloseHandle(file);
-  return bytes;
+  return velmora::testing::ReadBytes(File(name));
 }
 
 bool ProgramDir::Exists(const std::wstring& name) const {

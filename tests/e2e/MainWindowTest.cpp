@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Driver.h"
+#include "RunningWindow.h"
 #include "base/Number.h"
 #include "base/Texts.h"
 #include "base/Twips.h"
@@ -18,18 +19,8 @@ namespace {
 
 namespace ids = velmora::ui::ids;
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public RunningWindow {
  protected:
-  void SetUp() override {
-    process_ = std::make_unique<Process>(dir_.Exe(), L"", dir_.Path());
-    ASSERT_TRUE(process_->Started()) << "CreateProcess failed: " << GetLastError();
-    main_ = process_->WaitMainWindow();
-    ASSERT_NE(main_, nullptr) << "the main window did not appear";
-  }
-  void TearDown() override {
-    if (main_) PostMessageW(main_, WM_CLOSE, 0, 0);
-    if (process_) process_->WaitExit(5000);
-  }
   HWND Ctl(int id) const {
     HWND control = Control(main_, id);
     EXPECT_NE(control, nullptr) << "control " << id;
@@ -45,10 +36,6 @@ class MainWindow : public ::testing::Test {
     ReleaseDC(nullptr, screen);
     return c;
   }
-
-  ProgramDir dir_;
-  std::unique_ptr<Process> process_;
-  HWND main_ = nullptr;
 };
 
 TEST_F(MainWindow, OpensCentredWithItsDesignedSize) {

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "../support/ReadLink.h"
 #include "Driver.h"
+#include "ShellLinks.h"
 #include "base/Texts.h"
 #include "ui/ControlIds.h"
 
@@ -20,17 +20,8 @@ namespace {
 
 namespace ids = velmora::ui::ids;
 
-std::wstring KnownFolder(REFKNOWNFOLDERID id) {
-  PWSTR raw = nullptr;
-  std::wstring path;
-  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &raw))) path = raw;
-  CoTaskMemFree(raw);
-  return path;
-}
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using velmora::testing::Exists;
+using velmora::testing::KnownFolder;
 
 using velmora::testing::LinkRead;
 using velmora::testing::ReadLink;

@@ -16,18 +16,28 @@ TempDir::~TempDir() {
 }
 
 void TempDir::Write(const std::wstring& name, const std::string& bytes) const {
-  HANDLE file = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD put = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
-  CloseHandle(file);
+  WriteBytes(File(name), bytes);
 }
 
 std::string TempDir::Read(const std::wstring& name) const {
-  HANDLE file = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<absent>";
+  return ReadBytes(File(name)).value_or("<absent>");
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
+  CloseHandle(file);
+  return ok;
+}
+
+std::optional<std::string> ReadBytes(const std::wstring& path) {
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string bytes;
-  char buffer[4096];
+  char buffer[65536];
   DWORD got = 0;
   while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
   CloseHandle(file);

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace velmora::testing {
@@ -23,6 +24,11 @@ class TempDir {
  private:
   std::wstring path_;
 };
+
+// Writes a file's bytes, replacing it; false when it cannot be written.
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+// A file's bytes, or nothing when it cannot be opened for reading.
+std::optional<std::string> ReadBytes(const std::wstring& path);
 
 // Deletes a folder with everything below it (links are removed, not followed), also
 // below 260 characters.

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/ReadLink.h"
+#include "ShellLinks.h"
 #include "TempDir.h"
 #include "base/Codepage.h"
 #include "base/Texts.h"
@@ -40,17 +40,8 @@ std::wstring BuildFolder() {
   return FolderOf(FolderOf(std::wstring(path, n)));
 }
 
-std::wstring KnownFolder(REFKNOWNFOLDERID id) {
-  PWSTR raw = nullptr;
-  std::wstring path;
-  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &raw))) path = raw;
-  CoTaskMemFree(raw);
-  return path;
-}
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using velmora::testing::Exists;
+using velmora::testing::KnownFolder;
 
 // A link name no other test uses; the link file is deleted when the object goes.
 class TestLink {

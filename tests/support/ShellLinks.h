@@ -1,5 +1,6 @@
-// Reads a shell link file back through the shell's own link object, as Windows will
-// when it starts the link at log-on. The caller has initialised COM.
+// Shell links as Windows sees them: the known folders they go into, and a link file read
+// back through the shell's own link object, as Windows reads it at log-on. The caller
+// has initialised COM.
 #pragma once
 #include <windows.h>
 // After windows.h, which they need.
@@ -10,6 +11,18 @@
 #include <string>
 
 namespace velmora::testing {
+
+inline std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+  PWSTR raw = nullptr;
+  std::wstring path;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &raw))) path = raw;
+  CoTaskMemFree(raw);
+  return path;
+}
+
+inline bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 struct LinkRead {
   std::wstring target, arguments;
