@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/Handle.h"
 #include "measure/MDirSizeChkPrefetch.h"
 
 namespace velmora {
@@ -27,13 +28,6 @@ struct Job {
   DirListing listing;
   JobList::iterator place;  // in the waiting list while kWaiting
 };
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const {
-    if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 // Exclusive hold of a slim lock, released when the object goes (also by an exception).
 class Locked {
@@ -75,7 +69,7 @@ struct ListingPrefetcher::Impl {
   std::shared_ptr<Job> urgent;                                  // the one the walk waits for
   size_t ahead = 0;                                             // being listed or listed, not taken
   bool stop = false;
-  std::vector<UniqueHandle> threads;
+  std::vector<FileHandle> threads;
 
   static DWORD WINAPI WorkerMain(LPVOID self) {
     static_cast<Impl*>(self)->Work();
@@ -211,7 +205,7 @@ ListingPrefetcher::~ListingPrefetcher() {
     impl_->stop = true;
     WakeAllConditionVariable(&impl_->workReady);
   }
-  for (const UniqueHandle& thread : impl_->threads) WaitForSingleObject(thread.get(), INFINITE);
+  for (const FileHandle& thread : impl_->threads) WaitForSingleObject(thread.get(), INFINITE);
 }
 
 DirListing ListingPrefetcher::Take(const std::wstring& dirPath) {

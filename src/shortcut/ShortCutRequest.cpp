@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/ProgramFolder.h"
 #include "base/Number.h"
 #include "base/Text.h"
 #include "base/Texts.h"
@@ -16,9 +17,7 @@ SizeTextCheck CheckSizeText(std::wstring_view sizeText) {
 }
 
 std::wstring ProgramExePath(std::wstring_view programFolder) {
-  std::wstring path(programFolder);
-  if (path.empty() || path.back() != L'\\') path += L'\\';
-  return path + texts::kExeName;
+  return InFolder(programFolder, texts::kExeName);
 }
 
 LinkSpec DriveLinkSpec(std::wstring_view driveLetter, std::wstring_view sizeText, std::wstring_view programFolder) {

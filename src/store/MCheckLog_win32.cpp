@@ -1,19 +1,12 @@
 #include <windows.h>
 
-#include <memory>
-
+#include "app/ProgramFolder.h"
 #include "base/Codepage.h"
+#include "base/Handle.h"
 #include "store/MCheckLog.h"
 
 namespace velmora {
 namespace {
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const {
-    if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 // The log file behind one handle opened with share mode 0: no other opener can read or
 // write it until the handle is closed, so the read and the rewrite are one step for
@@ -82,14 +75,12 @@ bool WriteCheckLog(const std::wstring& folder, const std::wstring& extension, co
     if (!IsPlainFileName(record.target)) return false;
     std::optional<std::wstring> line = LogRecordText(record, time);
     if (!line) return false;
-    std::wstring path = folder;
-    if (!path.empty() && path.back() != L'\\') path += L'\\';
-    path += LogFileName(record.kind, record.target, extension);
+    std::wstring path = InFolder(folder, LogFileName(record.kind, record.target, extension));
 
     std::string recordLine = ToCp932(*line);
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return false;
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     bool created = GetLastError() != ERROR_ALREADY_EXISTS;
     // A read-only file is never rewritten, also where the open itself does not refuse
     // it (Wine run by an administrator).
