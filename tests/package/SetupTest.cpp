@@ -174,6 +174,49 @@ bool SaveLink(const std::wstring& path, const std::wstring& target, const std::w
   return saved;
 }
 
+struct DialogSearch {
+  std::wstring text;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialog(HWND top, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  wchar_t className[64] = L"";
+  GetClassNameW(top, className, 64);
+  if (!IsWindowVisible(top) || std::wstring(className) != L"#32770") return TRUE;
+  std::vector<std::wstring> texts = StaticTexts(top);
+  texts.push_back(Text(top));
+  for (const std::wstring& t : texts) {
+    if (t.find(search->text) != std::wstring::npos) {
+      search->found = top;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+// A visible dialog window of any process (the uninstaller runs on as a copy of itself)
+// whose caption, or the text of one of its Static children, contains `text`.
+HWND WaitDialogWith(const std::wstring& text, DWORD timeoutMs) {
+  DialogSearch search{text};
+  for (DWORD start = GetTickCount();; Sleep(100)) {
+    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found || GetTickCount() - start >= timeoutMs) return search.found;
+  }
+}
+
+// Presses a wizard button (1 = next / install / close) and waits for `done`.
+template <typename Done>
+bool PressUntil(HWND wizard, int id, Done done, DWORD timeoutMs = 30000) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs;) {
+    if (done()) return true;
+    HWND button = GetDlgItem(wizard, id);
+    if (button && IsWindowEnabled(button)) PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    for (int i = 0; i < 10 && !done(); ++i) Sleep(50);
+  }
+  return done();
+}
+
 class Setup : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -382,6 +425,84 @@ TEST_F(Setup, UpgradeWaitsForARunningCheckAndNeverHalfReplaces) {
   EXPECT_FALSE(Exists(dir));
   EXPECT_EQ(parent.Read(L"mine.txt"), "mine");
   EXPECT_FALSE(KeyExists());
+}
+
+// The wizard as a user meets it: a folder it cannot write is refused with a message and
+// the page stays; the uninstaller asks about the settings and logs and, told not to keep
+// them, deletes them, and only them.
+TEST_F(Setup, WizardRefusesAnUnwritableFolderAndUninstallerCanDeleteTheData) {
+  velmora::testing::TempDir parent(L"velmora-wizard");
+  const std::wstring dir = parent.Path() + L"\\Velmora";
+  {
+    Process setup(SetupExe(), L"");
+    ASSERT_TRUE(setup.Started());
+    HWND wizard = setup.WaitWindow(L"#32770", L"Velmora 3.01 セットアップ", 15000);
+    ASSERT_NE(wizard, nullptr) << "no Japanese wizard";
+    HWND edit = nullptr;
+    auto directoryPage = [&] {
+      edit = Control(wizard, 1019);
+      return edit && IsWindowVisible(edit);
+    };
+    ASSERT_TRUE(PressUntil(wizard, 1, directoryPage)) << "no folder page";
+    // A folder that takes no new file, not even from root: Linux's immutable attribute.
+    const std::wstring locked = parent.File(L"locked");
+    CreateDirectoryW(locked.c_str(), nullptr);
+    const std::string lockedUnix = UnixPath(locked);
+    if (RunLinuxShell("chattr +i '" + lockedUnix + "' && ! touch '" + lockedUnix + "/probe' 2>/dev/null", 10000) != 0) {
+      std::printf("skipped the unwritable folder: this machine cannot make a folder read-only for root\n");
+    } else {
+      SetText(edit, locked + L"\\Velmora");
+      PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+      HWND refused = WaitDialogWith(L"このフォルダには書き込みできません", 10000);
+      RunLinuxShell("chattr -i '" + lockedUnix + "'", 10000);
+      ASSERT_NE(refused, nullptr) << "an unwritable folder was accepted";
+      PostMessageW(refused, WM_COMMAND, IDOK, 0);
+      WaitGone(refused, 5000);
+    }
+    EXPECT_TRUE(directoryPage()) << "the folder page was left";
+    EXPECT_FALSE(KeyExists());
+
+    SetText(edit, dir);
+    ASSERT_TRUE(PressUntil(
+        wizard, 1, [&] { return setup.WaitExit(0).has_value(); }, 60000));
+    EXPECT_EQ(setup.WaitExit(0), 0u);
+  }
+  // The finish page starts Velmora (its box is ticked by default); it ends before the
+  // files are looked at.
+  HWND started = nullptr;
+  for (int i = 0; i < 100 && !(started = FindWindowW(nullptr, L"Velmora  ドライブ空き容量確認")); ++i) Sleep(100);
+  ASSERT_NE(started, nullptr) << "the finish page did not start Velmora";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(started, &pid);
+  HANDLE velmora = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  PostMessageW(started, WM_CLOSE, 0, 0);
+  if (velmora) {
+    EXPECT_EQ(WaitForSingleObject(velmora, 10000), WAIT_OBJECT_0);
+    CloseHandle(velmora);
+  }
+  ExpectProgramFiles(dir);
+  EXPECT_EQ(RegString(L"InstallLocation"), dir);
+
+  const std::wstring log = dir + L"\\C" + texts::kDriveLogSuffix + L".txt";
+  ASSERT_TRUE(WriteBytes(dir + L"\\Velmora.ini", "[Log   ]0\r\n[LogTXT]1\r\n"));
+  ASSERT_TRUE(WriteBytes(log, ToCp932(texts::kHeaderDrive) + "\r\n"));
+  ASSERT_TRUE(WriteBytes(dir + L"\\mine.csv", "a,b\r\n"));
+
+  Process uninstall(dir + L"\\Uninstall.exe", L"");
+  ASSERT_TRUE(uninstall.Started());
+  HWND wizard = WaitDialogWith(L"Velmora 3.01 アンインストール", 15000);
+  ASSERT_NE(wizard, nullptr) << "no uninstall wizard";
+  HWND question = nullptr;
+  ASSERT_TRUE(PressUntil(wizard, 1, [&] { return (question = WaitDialogWith(L"残しますか", 0)) != nullptr; }));
+  PostMessageW(question, WM_COMMAND, IDNO, 0);
+  ASSERT_TRUE(PressUntil(wizard, 1, [&] { return !IsWindow(wizard); }));
+  for (int i = 0; i < 100 && KeyExists(); ++i) Sleep(50);
+
+  ExpectNoProgramFiles(dir);
+  EXPECT_FALSE(KeyExists());
+  EXPECT_FALSE(Exists(dir + L"\\Velmora.ini"));
+  EXPECT_FALSE(Exists(log));
+  EXPECT_EQ(ReadBytes(dir + L"\\mine.csv"), "a,b\r\n") << "a file of the user's was deleted";
 }
 
 // The uninstaller's helpers in vb6stkit.dll: links found by what they start, logs by

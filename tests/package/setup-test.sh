@@ -10,6 +10,7 @@ shift
 work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-setup-test.XXXXXX")
 cleanup() {
   WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true
+  chattr -R -i "$work" >/dev/null 2>&1 || true  # a folder a test made read-only
   rm -rf "$work"
 }
 trap cleanup EXIT
