@@ -193,8 +193,9 @@ Function DirectoryLeave
       ${Break}
     ${EndIf}
     ${GetParent} $R0 $R1
-    ${If} $R1 == $R0
-      StrCpy $R0 ""
+    ${If} $R1 == ""
+    ${OrIf} $R1 == $R0
+      StrCpy $R0 "" ; no folder of the path exists
       ${Break}
     ${EndIf}
     StrCpy $R0 $R1

@@ -227,7 +227,6 @@ class Setup : public ::testing::Test {
     staged_ = FilesUnder(StageDir());
     ASSERT_TRUE(Exists(SetupExe())) << Narrow(SetupExe());
     ASSERT_GE(staged_.size(), 5u) << "the zip's folder is missing: " << Narrow(StageDir());
-    ASSERT_FALSE(KeyExists()) << "Velmora is already installed in this prefix";
   }
   void TearDown() override { CoUninitialize(); }
 
@@ -271,6 +270,7 @@ class Setup : public ::testing::Test {
 };
 
 TEST_F(Setup, InstallsChecksUpgradesAndUninstallsSilently) {
+  ASSERT_FALSE(KeyExists()) << "Velmora is already installed in this prefix";
   const std::wstring dir = KnownFolder(FOLDERID_LocalAppData) + L"\\Programs\\Velmora";
   const std::wstring exe = dir + L"\\Velmora.exe";
   ASSERT_FALSE(Exists(dir));
@@ -388,6 +388,7 @@ TEST_F(Setup, InstallsChecksUpgradesAndUninstallsSilently) {
 }
 
 TEST_F(Setup, UpgradeWaitsForARunningCheckAndNeverHalfReplaces) {
+  ASSERT_FALSE(KeyExists()) << "Velmora is already installed in this prefix";
   // A chosen folder with a space and Japanese in its path, below a folder of the user's.
   velmora::testing::TempDir parent(L"velmora setup テスト");
   parent.Write(L"mine.txt", "mine");
@@ -431,6 +432,7 @@ TEST_F(Setup, UpgradeWaitsForARunningCheckAndNeverHalfReplaces) {
 // the page stays; the uninstaller asks about the settings and logs and, told not to keep
 // them, deletes them, and only them.
 TEST_F(Setup, WizardRefusesAnUnwritableFolderAndUninstallerCanDeleteTheData) {
+  ASSERT_FALSE(KeyExists()) << "Velmora is already installed in this prefix";
   velmora::testing::TempDir parent(L"velmora-wizard");
   const std::wstring dir = parent.Path() + L"\\Velmora";
   {
