@@ -288,6 +288,33 @@ SectionEnd
   DetailPrint "${FOLDER}\${PATTERN}: $0"
 !macroend
 
+; The uninstaller runs as a copy of itself in a folder of its own under the temporary
+; folder, which it cannot delete while it runs; a hidden command prompt deletes that copy
+; and its folder (not recursively) once it has ended. Nothing happens when it runs in place.
+Function un.RemoveOwnCopy
+  ${If} $EXEDIR != $INSTDIR
+  ${AndIf} ${FileExists} "$SYSDIR\cmd.exe"
+    SetOutPath "$TEMP" ; the prompt's current folder, which must not be the one it deletes
+    ExecShell "" "$SYSDIR\cmd.exe" '/d /c for /l %i in (1,1,30) do @(ping -n 2 127.0.0.1 >nul & del /f /q "$EXEPATH" 2>nul & rmdir "$EXEDIR" 2>nul & if not exist "$EXEDIR" exit)' SW_HIDE
+  ${EndIf}
+FunctionEnd
+
+Function un.onGUIEnd
+  Call un.RemoveOwnCopy
+FunctionEnd
+
+Function un.onUninstSuccess
+  ${If} ${Silent}
+    Call un.RemoveOwnCopy
+  ${EndIf}
+FunctionEnd
+
+Function un.onUninstFailed
+  ${If} ${Silent}
+    Call un.RemoveOwnCopy
+  ${EndIf}
+FunctionEnd
+
 Section "Uninstall"
   Call un.WaitUntilFree
   ${If} $0 != ""

@@ -85,6 +85,20 @@ std::map<std::wstring, std::string> FilesUnder(const std::wstring& dir, const st
   return files;
 }
 
+// The names in a folder, folders included.
+std::vector<std::wstring> Entries(const std::wstring& dir) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L"..")) names.push_back(data.cFileName);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 std::string Narrow(const std::wstring& text) {
   int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string out(n > 0 ? n - 1 : 0, '\0');
@@ -274,6 +288,8 @@ TEST_F(Setup, InstallsChecksUpgradesAndUninstallsSilently) {
   const std::wstring dir = KnownFolder(FOLDERID_LocalAppData) + L"\\Programs\\Velmora";
   const std::wstring exe = dir + L"\\Velmora.exe";
   ASSERT_FALSE(Exists(dir));
+  const std::wstring temp = FolderOf(velmora::testing::TempDir(L"velmora-setup-temp").Path());
+  const std::vector<std::wstring> tempBefore = Entries(temp);
 
   // Install into the default folder.
   ASSERT_EQ(Install().exitCode, 0u);
@@ -380,6 +396,7 @@ TEST_F(Setup, InstallsChecksUpgradesAndUninstallsSilently) {
   }
   for (const auto& [path, content] : untouched) EXPECT_EQ(ReadBytes(path), content) << Narrow(path) << " changed";
   for (const auto& [path, content] : kept) EXPECT_EQ(ReadBytes(path), content) << Narrow(path) << " not kept";
+  EXPECT_TRUE(Entries(temp) == tempBefore) << "setup or the uninstaller left something in the temporary folder";
 
   for (const std::wstring& path : foreignLinks) DeleteFileW(path.c_str());
   DeleteFileW(sharedLink.c_str());
