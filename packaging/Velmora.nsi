@@ -1,7 +1,8 @@
 ﻿; Velmora's setup program: a per-user Japanese installer that needs no administrator
 ; rights, and the uninstaller it writes. Built by CMake (target velmora_setup) with
 ;   makensis -DTARGET=x86-unicode|amd64-unicode -DVERSION=3.01 -DSTAGE=<the zip's Velmora
-;            folder> -DFILES=<list of its files, .nsh> -DOUTFILE=<setup.exe> Velmora.nsi
+;            folder> -DFILES=<list of its files, .nsh> -DICON=<Velmora.ico>
+;            -DOUTFILE=<setup.exe> Velmora.nsi
 ; The installer holds exactly the files of the zip (STAGE); FILES lists them as
 ;   !macro VELMORA_EACH_FILE MACRO  !insertmacro ${MACRO} "images\drive.png" ...  !macroend
 ;
@@ -18,7 +19,7 @@ Target ${TARGET}
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
-!include ${FILES}
+!include "${FILES}"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora"
 !define PUBLISHER "Velmora project"
