@@ -6,7 +6,7 @@
 //       deletes the link files in `folder` whose names match `pattern` ("*.lnk") and that
 //       start `target`: links are recognised by what they start, not by their names.
 //       The uninstaller calls it for the user's and the shared Startup folder and for the
-//       Start-menu entry. Result: the number of links deleted.
+//       Start-menu entry. Result: the number of links deleted, -1 when the search failed.
 //   fDeleteCheckLogsW(folder)
 //       deletes the check logs in `folder`: files named *.csv or *.txt whose first line
 //       is one of the two log headers. Result: the number of logs deleted.
