@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The program's size: Velmora.exe and vb6stkit.dll of the stripped Release build for
 # 32-bit Windows (build/win32), by section, with the DLLs each imports, and the size
-# of the two packed as a zip.
+# of the two packed as a zip; then the downloads as built (zip and setup program).
 #
 #   bench/size.sh [build folder]     (default build/win32)
 #
@@ -27,3 +27,8 @@ zip=$(mktemp -u /tmp/velmora-size.XXXXXX).zip
 (cd "$build" && cmake -E tar cf "$zip" --format=zip Velmora.exe vb6stkit.dll)
 printf 'both as a zip  %8d bytes\n' "$(stat -c %s "$zip")"
 rm -f "$zip"
+# The two downloads as built (scripts/build): the zip with the help, and the setup program.
+for f in "$build"/Velmora-*-win*.zip "$build"/Velmora-*-setup.exe; do
+  [ -f "$f" ] || continue
+  printf '%-24s %8d bytes (%.0f KB)\n' "$(basename "$f")" "$(stat -c %s "$f")" "$(echo "$(stat -c %s "$f") / 1024" | bc -l)"
+done

@@ -71,4 +71,19 @@ bool SaveShellLink(const std::wstring& linkPath, const std::wstring& target, con
   return IsFile(linkPath);
 }
 
+std::optional<std::wstring> ShellLinkTarget(const std::wstring& linkPath) {
+  ComScope com;
+  if (!com.Usable()) return std::nullopt;
+  ComRef<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.OutVoid())))
+    return std::nullopt;
+  ComRef<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutVoid()))) return std::nullopt;
+  if (FAILED(file->Load(linkPath.c_str(), STGM_READ))) return std::nullopt;
+  std::wstring target(32768, L'\0');
+  if (FAILED(link->GetPath(target.data(), static_cast<int>(target.size()), nullptr, SLGP_RAWPATH))) return std::nullopt;
+  target.resize(wcsnlen(target.c_str(), target.size()));
+  return target;
+}
+
 }  // namespace velmora::toolkit

@@ -1,0 +1,72 @@
+# Release check of the setup program: a program of the build's own kind (a 32-bit PE,
+# machine 0x14c, for the shipped one), a manifest that asks for no elevation, and the
+# same files as the zip, byte for byte. Run with
+#   cmake -DSETUP=<setup.exe> -DZIP=<zip> -DARCH=win32|win64 -DSEVENZIP=<7zz> -DWORK=<dir> -P CheckInstaller.cmake
+cmake_minimum_required(VERSION 3.21)
+
+# The PE header: "PE\0\0", then the machine.
+file(READ ${SETUP} lfanew OFFSET 60 LIMIT 4 HEX)
+string(REGEX REPLACE "(..)(..)(..)(..)" "\\4\\3\\2\\1" lfanew "${lfanew}")
+math(EXPR lfanew "0x${lfanew}")
+file(READ ${SETUP} header OFFSET ${lfanew} LIMIT 6 HEX)
+if(ARCH STREQUAL win64)
+  set(expected 504500006486)
+else()
+  set(expected 504500004c01)
+endif()
+if(NOT header STREQUAL expected)
+  message(FATAL_ERROR "${SETUP}: PE signature and machine ${header}, expected ${expected}")
+endif()
+
+# The manifest: asInvoker, nothing that asks for administrator rights.
+file(STRINGS ${SETUP} manifest REGEX "requestedExecutionLevel")
+if(NOT manifest MATCHES "level=\"asInvoker\"" OR manifest MATCHES "requireAdministrator|highestAvailable")
+  message(FATAL_ERROR "${SETUP}: the manifest does not ask for the user's own rights: ${manifest}")
+endif()
+
+# The files: what the setup program writes into the program folder (as NAME.new, renamed
+# into place) against the zip's content.
+if(NOT SEVENZIP)
+  message(FATAL_ERROR "7-Zip (Debian package 7zip) is needed to list the setup program's files")
+endif()
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/setup ${WORK}/zip)
+execute_process(COMMAND ${SEVENZIP} x -y -bd -o${WORK}/setup ${SETUP} RESULT_VARIABLE failed OUTPUT_QUIET)
+if(failed)
+  message(FATAL_ERROR "7-Zip cannot read ${SETUP}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${ZIP} WORKING_DIRECTORY ${WORK}/zip RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "cannot unpack ${ZIP}")
+endif()
+
+file(GLOB_RECURSE zipped RELATIVE ${WORK}/zip/Velmora ${WORK}/zip/Velmora/*)
+file(GLOB_RECURSE packed RELATIVE ${WORK}/setup ${WORK}/setup/*)
+set(installed "")
+foreach(name IN LISTS packed)
+  if(name MATCHES "^\\$PLUGINSDIR/" OR name STREQUAL "Uninstall.exe")
+    continue()  # the installer's own plug-ins; the uninstaller it writes
+  endif()
+  if(NOT name MATCHES "\\.new$")
+    message(FATAL_ERROR "${SETUP} installs ${name}, which is not in the zip")
+  endif()
+  string(REGEX REPLACE "\\.new$" "" plain "${name}")
+  list(APPEND installed ${plain})
+  file(SHA256 ${WORK}/setup/${name} a)
+  if(EXISTS ${WORK}/zip/Velmora/${plain})
+    file(SHA256 ${WORK}/zip/Velmora/${plain} b)
+  else()
+    set(b "")
+  endif()
+  if(NOT a STREQUAL b)
+    message(FATAL_ERROR "${plain} differs between ${SETUP} and ${ZIP}")
+  endif()
+endforeach()
+list(SORT installed)
+list(SORT zipped)
+if(NOT installed STREQUAL zipped)
+  message(FATAL_ERROR "setup installs: ${installed}\nthe zip holds: ${zipped}")
+endif()
+file(REMOVE_RECURSE ${WORK})
+list(LENGTH installed count)
+message(STATUS "${SETUP}: ${ARCH} PE, asInvoker, the zip's ${count} files")
