@@ -101,8 +101,9 @@ TEST_F(ShortCut, DrivePageRefusesAMissingOrNonPositiveThreshold) {
     const wchar_t* size;
     const wchar_t* message;
   } rows[] = {
-      {L"", texts::kSizeMissing},  {L"0", texts::kSizeRange}, {L"-5", texts::kSizeRange},
-      {L"abc", texts::kSizeRange}, {L" ", texts::kSizeRange}, {L"0.0", texts::kSizeRange},
+      {L"", texts::kSizeMissing},   {L"0", texts::kSizeRange},    {L"-5", texts::kSizeRange},
+      {L"abc", texts::kSizeRange},  {L" ", texts::kSizeRange},    {L"0.0", texts::kSizeRange},
+      {L"9E99", texts::kSizeRange}, {L"1E39", texts::kSizeRange},
   };
   for (const Row& row : rows) {
     SetText(Ctl(ids::kTxtSize0), row.size);

@@ -53,6 +53,7 @@ TEST(StartUp, AutomaticRunsHideTheWindowAndSaveSettingsOnlyForAZeroThreshold) {
       {L"/DISK=C /SIZE=0.0001", nullptr},
       {L"/DISK=C", "[Log   ]0\r\n[LogTXT]1\r\n"},
       {L"/DISK=C /SIZE=abc", "[Log   ]0\r\n[LogTXT]1\r\n"},
+      {L"/DISK=C /SIZE=9E99", "[Log   ]0\r\n[LogTXT]1\r\n"},  // no finite single value: as no threshold
       {L"/X", "[Log   ]0\r\n[LogTXT]1\r\n"},
   };
   for (const Row& row : rows) {
