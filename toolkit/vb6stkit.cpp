@@ -18,11 +18,13 @@
 
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "DestinationFolder.h"
 #include "ShellLinkFile.h"
 #include "base/Texts.h"
 #include "shortcut/LinkDestination.h"
+#include "shortcut/ToolkitExports.h"
 
 namespace {
 
@@ -74,3 +76,7 @@ extern "C" LONG WINAPI fCreateShellLink(LPCSTR folder, LPCSTR linkName, LPCSTR t
     return 0;
   }
 }
+
+// The exports have exactly the types Velmora calls them through.
+static_assert(std::is_same_v<decltype(&fCreateShellLink), velmora::toolkit::Vb6CreateShellLink>);
+static_assert(std::is_same_v<decltype(&fCreateShellLinkW), velmora::toolkit::CreateShellLinkW>);

@@ -1,5 +1,7 @@
 #include "app/AutoCheck.h"
 
+#include <cmath>
+
 #include "base/Number.h"
 #include "base/Text.h"
 #include "base/Texts.h"
@@ -118,6 +120,9 @@ void RandomGenerator::Seed(uint64_t seed) {
 }
 
 int RunAutoCheck(AutoArgs& args, AutoCheckHost& host) {
+  // A threshold without a finite value is no usable threshold: the run goes on as
+  // without one, never comparing against or logging an infinite limit.
+  if (!std::isfinite(args.size)) args.size = 0;
   try {
     bool failed = false;
     Outcome o = args.disk.empty() ? DirCheck(args, host) : DriveCheck(args, host, failed);

@@ -68,7 +68,8 @@ class AutoCheckHost {
 };
 
 // The run's values: `disk` empty means a directory check; a directory check replaces
-// `disk` with the directory's own name (empty when it does not exist).
+// `disk` with the directory's own name (empty when it does not exist). A `size` that is
+// not finite is taken as 0, the value of a missing threshold.
 struct AutoArgs {
   std::wstring disk;
   std::wstring dir;

@@ -48,9 +48,17 @@ struct FindHandleTraits {
   static void Close(HANDLE h) { FindClose(h); }
 };
 
+struct LibraryTraits {
+  using Raw = HMODULE;
+  static bool Valid(HMODULE h) { return h != nullptr; }
+  static void Close(HMODULE h) { FreeLibrary(h); }
+};
+
 // Files, processes, threads, events.
 using FileHandle = UniqueHandle<KernelHandleTraits>;
 // FindFirstFile searches.
 using FindHandle = UniqueHandle<FindHandleTraits>;
+// Libraries loaded at run time.
+using LibraryHandle = UniqueHandle<LibraryTraits>;
 
 }  // namespace velmora

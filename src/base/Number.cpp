@@ -4,13 +4,18 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace velmora {
 namespace {
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n'; }
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsBlank(wchar_t c) {
+  return c == L' ' || c == L'\t' || c == L'\n';
+}
+bool IsDigit(wchar_t c) {
+  return c >= L'0' && c <= L'9';
+}
 
 int DigitValue(wchar_t c) {
   if (c >= L'0' && c <= L'9') return c - L'0';
@@ -61,13 +66,17 @@ std::string RoundedDigits(const Decimal7& d, int decimals) {
   if (up) {
     int i = static_cast<int>(n.size()) - 1;
     for (; i >= 0 && n[static_cast<size_t>(i)] == '9'; --i) n[static_cast<size_t>(i)] = '0';
-    if (i < 0) n.insert(0, 1, '1');
-    else ++n[static_cast<size_t>(i)];
+    if (i < 0)
+      n.insert(0, 1, '1');
+    else
+      ++n[static_cast<size_t>(i)];
   }
   return n;
 }
 
-std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring Widen(const std::string& s) {
+  return std::wstring(s.begin(), s.end());
+}
 
 std::wstring NonFinite(float value) {
   if (std::isnan(value)) return L"NAN";
@@ -140,6 +149,13 @@ double RoundHalfEven(double value) {
   return std::nearbyint(value);
 }
 
+float ThresholdValue(std::wstring_view text) {
+  double value = LeadingNumber(text);
+  // Beyond the largest single the conversion has no finite result (and is undefined).
+  if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) return 0;
+  return static_cast<float>(value);
+}
+
 std::optional<int16_t> RoundToInt16(double value) {
   if (std::isnan(value)) return std::nullopt;
   double r = RoundHalfEven(value);
@@ -147,9 +163,13 @@ std::optional<int16_t> RoundToInt16(double value) {
   return static_cast<int16_t>(r);
 }
 
-std::wstring FormatSize(float value) { return FormatFixed(value, 1, 1, true); }
+std::wstring FormatSize(float value) {
+  return FormatFixed(value, 1, 1, true);
+}
 
-std::wstring FormatLogNumber(float value) { return FormatFixed(value, 2, 4, false); }
+std::wstring FormatLogNumber(float value) {
+  return FormatFixed(value, 2, 4, false);
+}
 
 std::wstring FormatGeneral(float value) {
   if (!std::isfinite(value)) return NonFinite(value);
@@ -170,8 +190,10 @@ std::wstring FormatGeneral(float value) {
     out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
   } else {
     size_t intLen = static_cast<size_t>(exponent) + 1;
-    if (digits.size() <= intLen) out += digits + std::string(intLen - digits.size(), '0');
-    else out += digits.substr(0, intLen) + "." + digits.substr(intLen);
+    if (digits.size() <= intLen)
+      out += digits + std::string(intLen - digits.size(), '0');
+    else
+      out += digits.substr(0, intLen) + "." + digits.substr(intLen);
   }
   return Widen(out);
 }

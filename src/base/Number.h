@@ -15,6 +15,11 @@ namespace velmora {
 // A value beyond the range of a double reads as +/- infinity.
 double LeadingNumber(std::wstring_view text);
 
+// A threshold as the program keeps it: the leading number of the text in single
+// precision, or 0 when that number has no finite single-precision value ("9E99",
+// "1E39", "-1E39"): such a threshold is as unusable as a text that is no number.
+float ThresholdValue(std::wstring_view text);
+
 // Rounds to a whole number, halves to the even neighbour (1.5 -> 2, 2.5 -> 2), and
 // gives nothing when the result does not fit a signed 16-bit integer.
 std::optional<int16_t> RoundToInt16(double value);

@@ -122,7 +122,6 @@ inline constexpr wchar_t kArgSize[] = L"/SIZE=";
 // --- Shell link placement ----------------------------------------------------------
 inline constexpr wchar_t kVb5Toolkit[] = L"vb5stkit.dll";
 inline constexpr wchar_t kVb6Toolkit[] = L"vb6stkit.dll";
-inline constexpr char kToolkitExport[] = "fCreateShellLink";
 inline constexpr wchar_t kProgramsMacro[] = L"$(Programs)";
 
 // --- Folder picker ---------------------------------------------------------------

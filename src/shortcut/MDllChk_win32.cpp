@@ -1,25 +1,74 @@
 #include <windows.h>
 
+#include "app/ProgramFolder.h"
 #include "shortcut/MDllChk.h"
 
 namespace velmora {
 
-std::wstring DllFind(const std::wstring& name) {
-  if (name.empty()) return {};
-  std::wstring path(MAX_PATH + 1, L'\0');
-  for (;;) {
-    DWORD n = SearchPathW(nullptr, name.c_str(), nullptr, static_cast<DWORD>(path.size()), path.data(), nullptr);
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(n);  // n is the size needed, terminating NUL included
+namespace {
+
+bool IsPlainFileName(const std::wstring& name) {
+  return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+bool IsFile(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring SystemFolder() {
+  wchar_t path[MAX_PATH + 1];
+  UINT n = GetSystemDirectoryW(path, MAX_PATH + 1);
+  return n > 0 && n <= MAX_PATH ? std::wstring(path, n) : std::wstring();
+}
+
+}  // namespace
+
+void LibrarySearchRestrict() {
+  // Looked up, not imported: Windows 7 has it only with an update (KB2533623).
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  auto restrict = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
+                               reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                         : nullptr;
+  if (restrict&& restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+  // Without it, at least the current folder leaves the search order.
+  SetDllDirectoryW(L"");
+}
+
+std::vector<std::wstring> LibraryFolders() {
+  std::vector<std::wstring> folders;
+  for (std::wstring folder : {ProgramFolder(), SystemFolder()})
+    if (!folder.empty()) folders.push_back(std::move(folder));
+  return folders;
+}
+
+std::wstring DllFind(const std::wstring& name, const std::vector<std::wstring>& folders) {
+  if (!IsPlainFileName(name)) return {};
+  for (const std::wstring& folder : folders) {
+    std::wstring path = InFolder(folder, name);
+    if (IsFile(path)) return path;
   }
+  return {};
+}
+
+std::wstring DllFind(const std::wstring& name) {
+  return DllFind(name, LibraryFolders());
 }
 
 bool DllChk(const std::wstring& name) {
   return !DllFind(name).empty();
+}
+
+LibraryHandle DllLoad(const std::wstring& path) {
+  if (path.empty()) return LibraryHandle();
+  HMODULE module =
+      LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // Systems without the safe search flags refuse them as invalid: the older way still
+  // loads this very file and looks for its own libraries beside it first.
+  if (!module && GetLastError() == ERROR_INVALID_PARAMETER)
+    module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return LibraryHandle(module);
 }
 
 }  // namespace velmora

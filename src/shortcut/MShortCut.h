@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -33,7 +34,7 @@ class LinkToolkit {
   virtual ~LinkToolkit() = default;
   // WinVerGet's platform code.
   virtual int16_t Platform() = 0;
-  // DllChk: the library file can be found on the system's library search path.
+  // DllChk: the library file is found where toolkit libraries are taken from.
   virtual bool HasLibrary(const std::wstring& library) = 0;
   // fCreateShellLink of vb5stkit.dll: destination folder, link name, target, arguments.
   virtual int32_t CallVb5(const std::wstring& folder, const std::wstring& name, const std::wstring& target,
@@ -50,8 +51,14 @@ class LinkToolkit {
 bool ShortCutCreate(int16_t kind, const std::wstring& name, const std::wstring& target, const std::wstring& arguments,
                     const std::wstring& user, LinkToolkit& toolkit);
 
-// The same, through the running system's toolkit libraries (Windows only).
+// The same, through the running system's toolkit libraries, taken from the program
+// folder or the system folder only (Windows only).
 bool ShortCutCreate(int16_t kind, const std::wstring& name, const std::wstring& target, const std::wstring& arguments,
                     const std::wstring& user);
+
+// The same, with the toolkit libraries taken from `libraryFolders`, searched in order
+// (Windows only).
+bool ShortCutCreate(int16_t kind, const std::wstring& name, const std::wstring& target, const std::wstring& arguments,
+                    const std::wstring& user, const std::vector<std::wstring>& libraryFolders);
 
 }  // namespace velmora

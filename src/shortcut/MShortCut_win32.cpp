@@ -1,35 +1,20 @@
 #include <windows.h>
 
-#include <memory>
+#include <map>
 #include <optional>
-#include <type_traits>
+#include <utility>
 
 #include "base/Texts.h"
 #include "shortcut/MDllChk.h"
 #include "shortcut/MShortCut.h"
 #include "shortcut/MWIN_VER.h"
+#include "shortcut/ToolkitExports.h"
 
 namespace velmora {
 namespace {
 
-struct LibraryRelease {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using Library = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryRelease>;
-
-using Vb5CreateShellLink = LONG(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPCSTR);
-using Vb6CreateShellLink = LONG(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPCSTR, LONG, LPCSTR);
-using Vb6CreateShellLinkW = LONG(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LONG, LPCWSTR);
-
-// Loads the library the search path finds under this name (the same file DllChk saw).
-Library LoadToolkit(const wchar_t* name) {
-  std::wstring path = DllFind(name);
-  if (path.empty()) return nullptr;
-  return Library(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-}
-
 template <typename Fn>
-Fn Export(const Library& library, const char* name) {
+Fn Export(const LibraryHandle& library, const char* name) {
   // GetProcAddress returns a generic function pointer; its real type is the export's.
   return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library.get(), name)));
 }
@@ -51,49 +36,86 @@ std::optional<std::string> ToAnsi(const std::wstring& text) {
   return bytes;
 }
 
+// One link request as the toolkit takes it; the vb6 form adds the flag and the parent.
+struct LinkCall {
+  const std::wstring& folder;
+  const std::wstring& name;
+  const std::wstring& target;
+  const std::wstring& arguments;
+  LONG privateFlag;
+  const std::wstring& parent;
+  bool vb6Form;
+};
+
+// Calls the library through the form it really exports. The project's own library
+// (recognised by its wide export, whatever its file name) takes the strings as they
+// are, which keeps every character of a path; for a call in the vb5 form it is given
+// the user's Programs folder, which that form addresses. An old toolkit has only the
+// ANSI form of its own kind.
+int32_t CallLibrary(const LibraryHandle& library, const LinkCall& call) {
+  if (auto createW = Export<toolkit::CreateShellLinkW>(library, toolkit::kCreateShellLinkWExport))
+    return createW(call.folder.c_str(), call.name.c_str(), call.target.c_str(), call.arguments.c_str(),
+                   call.privateFlag, call.parent.c_str());
+  auto f = ToAnsi(call.folder), n = ToAnsi(call.name), t = ToAnsi(call.target), a = ToAnsi(call.arguments);
+  if (!f || !n || !t || !a) return 0;
+  if (!call.vb6Form) {
+    auto create = Export<toolkit::Vb5CreateShellLink>(library, toolkit::kCreateShellLinkExport);
+    return create ? create(f->c_str(), n->c_str(), t->c_str(), a->c_str()) : 0;
+  }
+  auto create = Export<toolkit::Vb6CreateShellLink>(library, toolkit::kCreateShellLinkExport);
+  auto p = ToAnsi(call.parent);
+  if (!create || !p) return 0;
+  return create(f->c_str(), n->c_str(), t->c_str(), a->c_str(), call.privateFlag, p->c_str());
+}
+
 class SystemToolkit final : public LinkToolkit {
  public:
+  explicit SystemToolkit(std::vector<std::wstring> folders) : folders_(std::move(folders)) {}
+
   int16_t Platform() override {
     int16_t platform = kPlatformUnknown;
     WinVerGet(platform);
     return platform;
   }
 
-  bool HasLibrary(const std::wstring& library) override { return DllChk(library); }
+  // The file found here is the one loaded for the calls that follow.
+  bool HasLibrary(const std::wstring& library) override {
+    return !(found_[library] = DllFind(library, folders_)).empty();
+  }
 
   int32_t CallVb5(const std::wstring& folder, const std::wstring& name, const std::wstring& target,
                   const std::wstring& arguments) override {
-    Library library = LoadToolkit(texts::kVb5Toolkit);
-    auto create = library ? Export<Vb5CreateShellLink>(library, texts::kToolkitExport) : nullptr;
-    if (!create) return 0;
-    auto f = ToAnsi(folder), n = ToAnsi(name), t = ToAnsi(target), a = ToAnsi(arguments);
-    if (!f || !n || !t || !a) return 0;
-    return create(f->c_str(), n->c_str(), t->c_str(), a->c_str());
+    const std::wstring parent = texts::kProgramsMacro;
+    return Call(texts::kVb5Toolkit, {folder, name, target, arguments, -1, parent, false});
   }
 
   int32_t CallVb6(const std::wstring& folder, const std::wstring& name, const std::wstring& target,
                   const std::wstring& arguments, int32_t privateFlag, const std::wstring& parent) override {
-    Library library = LoadToolkit(texts::kVb6Toolkit);
-    if (!library) return 0;
-    // The project's own vb6stkit.dll also takes the strings as they are, which keeps
-    // every character of a path; an older library has only the ANSI form.
-    std::string wideExport = std::string(texts::kToolkitExport) + "W";
-    if (auto createW = Export<Vb6CreateShellLinkW>(library, wideExport.c_str()))
-      return createW(folder.c_str(), name.c_str(), target.c_str(), arguments.c_str(), privateFlag, parent.c_str());
-    auto create = Export<Vb6CreateShellLink>(library, texts::kToolkitExport);
-    if (!create) return 0;
-    auto f = ToAnsi(folder), n = ToAnsi(name), t = ToAnsi(target), a = ToAnsi(arguments), p = ToAnsi(parent);
-    if (!f || !n || !t || !a || !p) return 0;
-    return create(f->c_str(), n->c_str(), t->c_str(), a->c_str(), privateFlag, p->c_str());
+    return Call(texts::kVb6Toolkit, {folder, name, target, arguments, privateFlag, parent, true});
   }
+
+ private:
+  int32_t Call(const std::wstring& library, const LinkCall& call) {
+    auto it = found_.find(library);
+    LibraryHandle module = DllLoad(it != found_.end() ? it->second : DllFind(library, folders_));
+    return module ? CallLibrary(module, call) : 0;
+  }
+
+  std::vector<std::wstring> folders_;
+  std::map<std::wstring, std::wstring> found_;
 };
 
 }  // namespace
 
 bool ShortCutCreate(int16_t kind, const std::wstring& name, const std::wstring& target, const std::wstring& arguments,
-                    const std::wstring& user) {
-  SystemToolkit toolkit;
+                    const std::wstring& user, const std::vector<std::wstring>& libraryFolders) {
+  SystemToolkit toolkit(libraryFolders);
   return ShortCutCreate(kind, name, target, arguments, user, toolkit);
+}
+
+bool ShortCutCreate(int16_t kind, const std::wstring& name, const std::wstring& target, const std::wstring& arguments,
+                    const std::wstring& user) {
+  return ShortCutCreate(kind, name, target, arguments, user, LibraryFolders());
 }
 
 }  // namespace velmora

@@ -12,7 +12,7 @@ namespace velmora {
 
 SizeTextCheck CheckSizeText(std::wstring_view sizeText) {
   if (sizeText.empty()) return SizeTextCheck::kEmpty;
-  if (!(LeadingNumber(sizeText) > 0)) return SizeTextCheck::kNotPositive;
+  if (!(ThresholdValue(sizeText) > 0)) return SizeTextCheck::kNotPositive;
   return SizeTextCheck::kAccepted;
 }
 

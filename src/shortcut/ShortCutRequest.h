@@ -11,8 +11,9 @@ namespace velmora {
 
 enum class SizeTextCheck { kAccepted, kEmpty, kNotPositive };
 
-// A threshold text is accepted when its leading number is greater than 0; it is not
-// bounded above.
+// A threshold text is accepted when its leading number, kept in single precision, is
+// greater than 0 ("9E99" has no finite single value and is refused like 0); it is not
+// bounded otherwise.
 SizeTextCheck CheckSizeText(std::wstring_view sizeText);
 
 // A link as the request composes it.

@@ -19,10 +19,10 @@ std::wstring Ancestor(std::wstring folder, int32_t n) {
 
 }  // namespace
 
-LaunchPlan PlanLaunch(const std::wstring& cmd, const std::wstring& programFolder) {
+LaunchPlan PlanLaunch(const std::wstring& cmd, const std::wstring& programFolder, LaunchAs as) {
   int32_t b = 0, e = 0, count = 0;
   CHAR_CHK(cmd, L"\\", b, count);
-  CHAR_CHK(ToUpperAscii(cmd), L".EXE ", e, count);
+  if (as == LaunchAs::kCommand) CHAR_CHK(ToUpperAscii(cmd), L".EXE ", e, count);
 
   if (e != 0) return {LaunchPlan::Form::ProgramWithArguments, cmd.substr(0, static_cast<size_t>(e) + 3), L""};
   if (b == 0) return {LaunchPlan::Form::BareName, cmd, programFolder};

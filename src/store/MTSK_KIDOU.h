@@ -9,7 +9,13 @@
 
 namespace velmora {
 
-// How a launcher text is opened. A text holding ".EXE " (any case) is a program with
+// What a launcher text names. A document or folder (the log folder, the help file) is
+// only ever opened with the shell's default action, whatever its path holds: a folder
+// named "app.exe backup" must not start "app.exe". A command may also be a program
+// with arguments.
+enum class LaunchAs { kDocument, kCommand };
+
+// How a launcher text is opened. A command holding ".EXE " (any case) is a program with
 // arguments, started as a command line; every other text is opened with the shell's
 // default action, in the working folder the form gives.
 struct LaunchPlan {
@@ -19,7 +25,7 @@ struct LaunchPlan {
 };
 
 // The plan for `cmd`, relative to the program folder where the form asks for it.
-LaunchPlan PlanLaunch(const std::wstring& cmd, const std::wstring& programFolder);
+LaunchPlan PlanLaunch(const std::wstring& cmd, const std::wstring& programFolder, LaunchAs as);
 
 // The launcher's result from the shell's answer: only "file not found" (2) and "no
 // program associated" (31) fail.
@@ -28,7 +34,7 @@ int16_t ShellResultToLaunch(intptr_t shellResult);
 #ifdef _WIN32
 // 0 when opened or started, 2 when it failed (the shell's "file not found" or "no
 // association", or a program that does not exist or could not be started).
-int16_t TSK_KIDOU(HWND owner, const std::wstring& cmd);
+int16_t TSK_KIDOU(HWND owner, const std::wstring& cmd, LaunchAs as);
 #endif
 
 }  // namespace velmora

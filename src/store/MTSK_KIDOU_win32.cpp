@@ -36,8 +36,8 @@ int16_t StartProgram(const std::wstring& program, const std::wstring& commandLin
 
 }  // namespace
 
-int16_t TSK_KIDOU(HWND owner, const std::wstring& cmd) {
-  LaunchPlan plan = PlanLaunch(cmd, ProgramFolder());
+int16_t TSK_KIDOU(HWND owner, const std::wstring& cmd, LaunchAs as) {
+  LaunchPlan plan = PlanLaunch(cmd, ProgramFolder(), as);
   if (plan.form == LaunchPlan::Form::ProgramWithArguments) return StartProgram(plan.file, cmd);
   HINSTANCE result = ShellExecuteW(owner, nullptr, plan.file.c_str(), nullptr,
                                    plan.workFolder.empty() ? nullptr : plan.workFolder.c_str(), SW_SHOWNORMAL);

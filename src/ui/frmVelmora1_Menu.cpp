@@ -18,8 +18,8 @@ void frmVelmora1::mnuHelp_Click() {
   // The help file; when the shell cannot open it (missing, or nothing on this system
   // reads it), the help document shipped beside the program. Nothing is reported.
   std::wstring folder = ProgramFolder();
-  if (TSK_KIDOU(hwnd(), InFolder(folder, texts::kHelpName)) == 2)
-    TSK_KIDOU(hwnd(), InFolder(folder, texts::kHelpHtmlName));
+  if (TSK_KIDOU(hwnd(), InFolder(folder, texts::kHelpName), LaunchAs::kDocument) == 2)
+    TSK_KIDOU(hwnd(), InFolder(folder, texts::kHelpHtmlName), LaunchAs::kDocument);
 }
 
 void frmVelmora1::mnuVer_Click() {

@@ -21,7 +21,7 @@ void frmVelmora1::Form_Load() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ArgDisk = TrimSpaces(CommandGet(args, texts::kArgDisk));
     ArgDir = TrimSpaces(CommandGet(args, texts::kArgDir));
-    ArgSize = static_cast<float>(LeadingNumber(CommandGet(args, texts::kArgSize)));
+    ArgSize = ThresholdValue(CommandGet(args, texts::kArgSize));
     ShowWindow(hwnd(), SW_HIDE);
     Timer1.SetEnabled(true);
     return;

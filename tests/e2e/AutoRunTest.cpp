@@ -120,6 +120,19 @@ TEST_F(AutoRun, DriveAtOrBelowTheThresholdWarnsAndLogsNg) {
   EXPECT_FALSE(dir_.Exists(L"Cドライブのログ.csv"));
 }
 
+// A threshold with no finite single-precision value is no usable threshold, like a
+// missing one: the drive is compared against 0, nothing is logged, no "INF" anywhere.
+TEST_F(AutoRun, ThresholdBeyondSinglePrecisionRunsAsWithoutOne) {
+  dir_.Write(L"Velmora.ini", kCsvOn);
+  for (const wchar_t* size : {L"9E99", L"1E39"}) {
+    RunSeen run = RunAuto(dir_, std::wstring(L"/DISK=C /SIZE=") + size);
+    EXPECT_EQ(run.exitCode, 0u) << size;
+    for (const MessageBoxSeen& box : run.boxes) ADD_FAILURE() << size << ": " << ::testing::PrintToString(box.text);
+    EXPECT_FALSE(dir_.Exists(L"Cドライブのログ.csv")) << size;
+    EXPECT_EQ(dir_.Read(L"Velmora.ini"), kCsvOn) << size;
+  }
+}
+
 TEST_F(AutoRun, MissingDriveWarnsAndLogsThatNothingWasFound) {
   if (GetLogicalDrives() & (1u << ('Q' - 'A'))) GTEST_SKIP() << "this prefix has a drive Q:";
   dir_.Write(L"Velmora.ini", kCsvOn);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "Driver.h"
+#include "EnvScope.h"
 #include "ShellLinks.h"
 #include "base/Texts.h"
 #include "ui/ControlIds.h"
@@ -100,8 +101,9 @@ TEST_F(ShortCut, DrivePageRefusesAMissingOrNonPositiveThreshold) {
     const wchar_t* size;
     const wchar_t* message;
   } rows[] = {
-      {L"", texts::kSizeMissing},  {L"0", texts::kSizeRange}, {L"-5", texts::kSizeRange},
-      {L"abc", texts::kSizeRange}, {L" ", texts::kSizeRange}, {L"0.0", texts::kSizeRange},
+      {L"", texts::kSizeMissing},   {L"0", texts::kSizeRange},    {L"-5", texts::kSizeRange},
+      {L"abc", texts::kSizeRange},  {L" ", texts::kSizeRange},    {L"0.0", texts::kSizeRange},
+      {L"9E99", texts::kSizeRange}, {L"1E39", texts::kSizeRange},
   };
   for (const Row& row : rows) {
     SetText(Ctl(ids::kTxtSize0), row.size);
@@ -220,6 +222,50 @@ TEST_F(ShortCut, ReportsTheFailureWhenNoToolkitIsThere) {
   EXPECT_TRUE(NoMoreMessages());
   EXPECT_FALSE(Exists(link));
   EXPECT_EQ(Text(Ctl(ids::kTxtSize0)), L"100");
+}
+
+// A vb5stkit.dll planted in the current folder and in a folder on PATH is neither
+// used nor even loaded: the link is placed through the program's own vb6stkit.dll.
+TEST_F(ShortCut, LoadsNoToolkitPlantedInTheCurrentFolderOrOnPath) {
+  velmora::testing::TempDir planted(L"velmora planted");
+  const std::wstring build = BuiltExePath();
+  const std::wstring source = build.substr(0, build.find_last_of(L'\\')) + L"\\tests\\planted\\vb5stkit.dll";
+  ASSERT_TRUE(CopyFileW(source.c_str(), planted.File(L"vb5stkit.dll").c_str(), FALSE)) << GetLastError();
+  const std::wstring loaded = planted.File(L"loaded.txt");
+  velmora::testing::EnvScope log(L"VELMORA_PLANTED_LOG", loaded);
+  velmora::testing::EnvScope path(L"PATH", planted.Path() + L";" + velmora::testing::EnvValue(L"PATH").value_or(L""));
+
+  std::wstring link = LinkIn(startup_, L"Velmora C");
+  process_ = std::make_unique<Process>(dir_.Exe(), L"", planted.Path());
+  ASSERT_TRUE(process_->Started());
+  main_ = process_->WaitMainWindow();
+  ASSERT_NE(main_, nullptr);
+  SetText(Ctl(ids::kTxtSize0), L"100");
+  ExpectMessage(ClickForMessage(ids::kCmdShortCut0), texts::kShortCutDone, texts::kTitleShortCutDone,
+                MB_ICONINFORMATION, "planted vb5stkit.dll");
+  EXPECT_TRUE(ReadLink(link)) << "no link in the Startup folder";
+  EXPECT_EQ(velmora::testing::ReadBytes(loaded).value_or(""), "") << "the planted library was loaded";
+}
+
+// The project's own library copied under the older toolkit's name (as the failure
+// message asks for vb5stkit.dll) is called through the form it really exports: the
+// link keeps a path the ANSI code page cannot hold, and the six-argument function is
+// never called with four.
+TEST_F(ShortCut, ProjectLibraryUnderTheOlderNameIsCalledThroughItsOwnForm) {
+  ASSERT_TRUE(MoveFileW(dir_.File(L"vb6stkit.dll").c_str(), dir_.File(L"vb5stkit.dll").c_str()));
+  std::wstring watched = dir_.Path() + L"\\자료 月次";
+  ASSERT_TRUE(CreateDirectoryW(watched.c_str(), nullptr));
+  std::wstring link = LinkIn(startup_, L"Velmora 자료 月次");
+  Start();
+  ShowDirPage();
+  SetText(Ctl(ids::kTxtDir), watched);
+  SetText(Ctl(ids::kTxtSize1), L"250");
+  ExpectMessage(ClickForMessage(ids::kCmdShortCut1), texts::kShortCutDone, texts::kTitleShortCutDone,
+                MB_ICONINFORMATION, "vb6stkit.dll named vb5stkit.dll");
+  auto read = ReadLink(link);
+  ASSERT_TRUE(read) << "no link in the Startup folder";
+  EXPECT_EQ(read->target, dir_.Exe());
+  EXPECT_EQ(read->arguments, L"/DIR=" + watched + L" /SIZE=250");
 }
 
 // The round trip a user relies on: the stored command line runs the check of exactly

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "../win32/ShellRecorder.h"
 #include "Driver.h"
 #include "base/Texts.h"
 #include "ui/ControlIds.h"
@@ -14,6 +15,9 @@ namespace velmora::e2e {
 namespace {
 
 namespace ids = velmora::ui::ids;
+using velmora::testing::MakeRecorder;
+using velmora::testing::Recorded;
+using velmora::testing::WaitRecorded;
 
 // Waits for the process to end, pressing OK on every message box it shows meanwhile.
 std::optional<DWORD> WaitExitPressingOk(Process& process, DWORD timeoutMs) {
@@ -49,6 +53,7 @@ TEST(StartUp, AutomaticRunsHideTheWindowAndSaveSettingsOnlyForAZeroThreshold) {
       {L"/DISK=C /SIZE=0.0001", nullptr},
       {L"/DISK=C", "[Log   ]0\r\n[LogTXT]1\r\n"},
       {L"/DISK=C /SIZE=abc", "[Log   ]0\r\n[LogTXT]1\r\n"},
+      {L"/DISK=C /SIZE=9E99", "[Log   ]0\r\n[LogTXT]1\r\n"},  // no finite single value: as no threshold
       {L"/X", "[Log   ]0\r\n[LogTXT]1\r\n"},
   };
   for (const Row& row : rows) {
@@ -192,6 +197,33 @@ TEST_F(Interactive, LogFolderButtonOpensTheProgramFolder) {
   std::string folder(dir_.Path().begin(), dir_.Path().end());  // ASCII temporary path
   EXPECT_NE(opened.find(folder), std::string::npos) << "opened: " << opened;
   CloseAndReadSettings();
+}
+
+// A program folder is a folder, whatever its name holds: in "app.exe backup" the
+// button must not start the "app.exe" beside it, but open the folder.
+TEST_F(Interactive, LogFolderButtonOpensAFolderWhoseNameHoldsExe) {
+  ProgramDir records;
+  FolderVerbsBackup verbs;
+  verbs.OpenWithRecorder(records.File(L"opened.txt"));
+  const std::wstring folder = dir_.Path() + L"\\app.exe backup";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(dir_.Exe().c_str(), (folder + L"\\Velmora.exe").c_str(), FALSE));
+  const std::wstring planted = MakeRecorder(dir_.Path(), L"app.exe");
+  process_ = std::make_unique<Process>(folder + L"\\Velmora.exe", L"", folder);
+  main_ = process_->WaitMainWindow();
+  ASSERT_NE(main_, nullptr);
+  Click(Control(main_, ids::kCmdRogu));
+  std::string opened;
+  for (int i = 0; i < 250 && opened.empty() && Recorded(planted).empty(); ++i) {
+    Sleep(20);
+    opened = records.Read(L"opened.txt").value_or("");
+  }
+  EXPECT_TRUE(WaitRecorded(planted, 0, 0).empty()) << "app.exe was started";
+  std::string expected(folder.begin(), folder.end());  // ASCII temporary path
+  EXPECT_NE(opened.find(expected), std::string::npos) << "opened: " << opened;
+  EXPECT_FALSE(WaitMessageBox(*process_, 300)) << "no message when the folder opens";
+  PostMessageW(main_, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitExitPressingOk(*process_, 10000));
 }
 
 TEST_F(Interactive, LogFolderButtonReportsAFolderTheShellCannotOpen) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -165,6 +166,17 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        kDriveTitle,
        {},
        L"C"},
+      {"drive check with an infinite threshold runs as without one",
+       {L"C", L"", std::numeric_limits<float>::infinity()},
+       RootListing::kEntries,
+       150,
+       0,
+       L"",
+       kExitPassed,
+       L"",
+       L"",
+       {},
+       L"C"},
       {"directory passes",
        {L"", L"C:\\Work\\data", 250},
        RootListing::kError,
@@ -217,6 +229,17 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        L"d",
        kExitWarned,
        L"警告！\r\n\r\nディレクトリの使用サイズが、0 MB以上になりました\r\n現在の使用サイズは、0.0MBです",
+       kDirTitle,
+       {},
+       L"d"},
+      {"directory with an infinite threshold warns as without one, logs nothing",
+       {L"", L"C:\\d", std::numeric_limits<float>::infinity()},
+       RootListing::kError,
+       0,
+       7,
+       L"d",
+       kExitWarned,
+       L"警告！\r\n\r\nディレクトリの使用サイズが、0 MB以上になりました\r\n現在の使用サイズは、7.0MBです",
        kDirTitle,
        {},
        L"d"},

@@ -39,12 +39,23 @@ TEST(CommandGet, ThresholdsReadAsTheStartUpStoresThem) {
     const wchar_t* args;
     float size;
   } rows[] = {
-      {L"/DISK=C /SIZE=100", 100}, {L"/SIZE=1 00", 100}, {L"/SIZE=abc", 0},    {L"/DISK=C", 0},
-      {L"/SIZE=12.5 ", 12.5f},     {L"/SIZE=&H10", 16},  {L"/SIZE=1E3", 1000}, {L"/SIZE=-5", -5},
+      {L"/DISK=C /SIZE=100", 100},
+      {L"/SIZE=1 00", 100},
+      {L"/SIZE=abc", 0},
+      {L"/DISK=C", 0},
+      {L"/SIZE=12.5 ", 12.5f},
+      {L"/SIZE=&H10", 16},
+      {L"/SIZE=1E3", 1000},
+      {L"/SIZE=-5", -5},
       {L"/SIZE=0.1", 0.1f},
+      // No finite single-precision value: as unusable as a text that is no number.
+      {L"/SIZE=9E99", 0},
+      {L"/SIZE=1E39", 0},
+      {L"/SIZE=-1E39", 0},
+      {L"/SIZE=1E400", 0},
+      {L"/SIZE=3E38", 3e38f},
   };
-  for (const Row& row : rows)
-    EXPECT_EQ(static_cast<float>(velmora::LeadingNumber(CommandGet(row.args, L"/SIZE="))), row.size) << row.args;
+  for (const Row& row : rows) EXPECT_EQ(velmora::ThresholdValue(CommandGet(row.args, L"/SIZE=")), row.size) << row.args;
   EXPECT_EQ(velmora::TrimSpaces(CommandGet(L"/DIR=C:\\Data /SIZE=250", L"/DIR=")), L"C:\\Data");
 }
 

@@ -24,10 +24,12 @@ TEST(CHAR_CHK, CountsOverlappingOccurrences) {
 }
 
 TEST(PlanLaunch, ChoosesTheFormAndTheWorkingFolder) {
+  using velmora::LaunchAs;
   struct Row {
     const wchar_t *cmd, *programFolder;
     Form form;
     const wchar_t *file, *work;
+    LaunchAs as = LaunchAs::kCommand;
   } rows[] = {
       {L"C:\\Tools\\view.exe /r data.txt", L"C:\\P", Form::ProgramWithArguments, L"C:\\Tools\\view.exe", L""},
       {L"C:\\Tools\\VIEW.Exe x", L"C:\\P", Form::ProgramWithArguments, L"C:\\Tools\\VIEW.Exe", L""},
@@ -40,9 +42,16 @@ TEST(PlanLaunch, ChoosesTheFormAndTheWorkingFolder) {
       {L"C:\\Velmora", L"C:\\Velmora", Form::FolderPath, L"C:\\Velmora", L"C:"},
       {L"C:\\", L"C:\\", Form::FolderPath, L"C:\\", L"C:"},
       {L"\\\\server\\share\\logs", L"C:\\P", Form::FolderPath, L"\\\\server\\share\\logs", L"\\\\server\\share"},
+      // Documents and folders are opened by the shell whatever their path holds.
+      {L"C:\\app.exe backup\\Velmora", L"C:\\app.exe backup\\Velmora", Form::FolderPath, L"C:\\app.exe backup\\Velmora",
+       L"C:\\app.exe backup", LaunchAs::kDocument},
+      {L"C:\\Tools\\view.exe /r\\Velmora.hlp", L"C:\\Tools\\view.exe /r", Form::FolderPath,
+       L"C:\\Tools\\view.exe /r\\Velmora.hlp", L"C:\\Tools\\view.exe /r", LaunchAs::kDocument},
+      {L"C:\\Velmora\\Velmora.hlp", L"C:\\Velmora", Form::FolderPath, L"C:\\Velmora\\Velmora.hlp", L"C:\\Velmora",
+       LaunchAs::kDocument},
   };
   for (const Row& row : rows) {
-    LaunchPlan plan = velmora::PlanLaunch(row.cmd, row.programFolder);
+    LaunchPlan plan = velmora::PlanLaunch(row.cmd, row.programFolder, row.as);
     EXPECT_EQ(plan.form, row.form) << row.cmd;
     EXPECT_EQ(plan.file, row.file) << row.cmd;
     EXPECT_EQ(plan.workFolder, row.work) << row.cmd;

@@ -205,12 +205,16 @@ TEST(CheckSizeText, AcceptsEveryLeadingNumberAboveZero) {
     const wchar_t* text;
     SizeTextCheck expected;
   } rows[] = {
-      {L"100", SizeTextCheck::kAccepted},  {L" 100", SizeTextCheck::kAccepted},   {L"5000", SizeTextCheck::kAccepted},
-      {L"9999", SizeTextCheck::kAccepted}, {L"1.5", SizeTextCheck::kAccepted},    {L"0.1", SizeTextCheck::kAccepted},
-      {L"&H10", SizeTextCheck::kAccepted}, {L"12ab", SizeTextCheck::kAccepted},   {L"", SizeTextCheck::kEmpty},
-      {L"0", SizeTextCheck::kNotPositive}, {L"-5", SizeTextCheck::kNotPositive},  {L"abc", SizeTextCheck::kNotPositive},
-      {L" ", SizeTextCheck::kNotPositive}, {L"0.0", SizeTextCheck::kNotPositive}, {L"-0", SizeTextCheck::kNotPositive},
-      {L".", SizeTextCheck::kNotPositive},
+      {L"100", SizeTextCheck::kAccepted},     {L" 100", SizeTextCheck::kAccepted},
+      {L"5000", SizeTextCheck::kAccepted},    {L"9999", SizeTextCheck::kAccepted},
+      {L"1.5", SizeTextCheck::kAccepted},     {L"0.1", SizeTextCheck::kAccepted},
+      {L"&H10", SizeTextCheck::kAccepted},    {L"12ab", SizeTextCheck::kAccepted},
+      {L"", SizeTextCheck::kEmpty},           {L"0", SizeTextCheck::kNotPositive},
+      {L"-5", SizeTextCheck::kNotPositive},   {L"abc", SizeTextCheck::kNotPositive},
+      {L" ", SizeTextCheck::kNotPositive},    {L"0.0", SizeTextCheck::kNotPositive},
+      {L"-0", SizeTextCheck::kNotPositive},   {L".", SizeTextCheck::kNotPositive},
+      {L"9E99", SizeTextCheck::kNotPositive}, {L"1E39", SizeTextCheck::kNotPositive},
+      {L"1D39", SizeTextCheck::kNotPositive}, {L"3E38", SizeTextCheck::kAccepted},
   };
   for (const Row& row : rows) EXPECT_EQ(CheckSizeText(row.text), row.expected) << "\"" << row.text << "\"";
 }

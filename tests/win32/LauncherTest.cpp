@@ -1,22 +1,25 @@
 // The shell launcher against real files and programs.
+#include <gtest/gtest.h>
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
+#include "ShellRecorder.h"
 #include "TempDir.h"
 #include "store/MTSK_KIDOU.h"
 
+using velmora::LaunchAs;
 using velmora::TSK_KIDOU;
+using velmora::testing::MakeRecorder;
 using velmora::testing::TempDir;
+using velmora::testing::WaitRecorded;
 
 TEST(TSK_KIDOU, FailsOnlyForMissingFilesAndNoAssociation) {
   TempDir dir(L"velmora-launch");
   dir.Write(L"data.zzzvelmora", "x");  // no program is associated with this extension
-  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"absent.txt")), 2);
-  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"data.zzzvelmora")), 2);
+  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"absent.txt"), LaunchAs::kDocument), 2);
+  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"data.zzzvelmora"), LaunchAs::kDocument), 2);
   // A program that does not exist as a plain file is not started.
-  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"absent.exe /x")), 2);
-  EXPECT_EQ(TSK_KIDOU(nullptr, dir.Path() + L" .EXE /x"), 2);
+  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"absent.exe /x"), LaunchAs::kCommand), 2);
+  EXPECT_EQ(TSK_KIDOU(nullptr, dir.Path() + L" .EXE /x", LaunchAs::kCommand), 2);
 }
 
 TEST(TSK_KIDOU, StartsAProgramWithItsArguments) {
@@ -26,8 +29,32 @@ TEST(TSK_KIDOU, StartsAProgramWithItsArguments) {
   std::wstring marker = dir.File(L"started.txt");
   // cmd.exe writes the marker: proof that the whole text was its command line.
   std::wstring cmd = std::wstring(system) + L"\\cmd.EXE /c echo ok> \"" + marker + L"\"";
-  ASSERT_EQ(TSK_KIDOU(nullptr, cmd), 0);
+  ASSERT_EQ(TSK_KIDOU(nullptr, cmd, LaunchAs::kCommand), 0);
   for (int i = 0; i < 250 && GetFileAttributesW(marker.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
   Sleep(100);
   EXPECT_EQ(dir.Read(L"started.txt").substr(0, 2), "ok");
+}
+
+// A document or folder is never taken for a program, whatever its path holds: under
+// "app.exe backup" the "app.exe" beside that folder is not started. The same text as
+// a command does start it, which is what the document form must never do.
+TEST(TSK_KIDOU, OpensDocumentsWhosePathHoldsExeWithoutStartingAProgram) {
+  TempDir dir(L"velmora-launch");
+  const std::wstring folder = dir.File(L"app.exe backup");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  struct Row {
+    std::wstring cmd;
+    LaunchAs as;
+    int16_t result;
+    size_t starts;
+  } rows[] = {
+      {folder + L"\\Velmora.hlp", LaunchAs::kDocument, 2, 0},
+      {folder + L"\\Velmora", LaunchAs::kDocument, 2, 0},
+      {folder + L"\\Velmora.hlp", LaunchAs::kCommand, 0, 1},
+  };
+  for (const Row& row : rows) {
+    std::wstring planted = MakeRecorder(dir.Path(), L"app.exe");
+    EXPECT_EQ(TSK_KIDOU(nullptr, row.cmd, row.as), row.result) << ::testing::PrintToString(row.cmd);
+    EXPECT_EQ(WaitRecorded(planted, row.starts, 5000).size(), row.starts) << ::testing::PrintToString(row.cmd);
+  }
 }

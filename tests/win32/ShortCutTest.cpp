@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "EnvScope.h"
 #include "ShellLinks.h"
 #include "TempDir.h"
 #include "base/Codepage.h"
@@ -62,28 +63,10 @@ class TestLink {
 using velmora::testing::LinkRead;
 using velmora::testing::ReadLink;
 
-// Sets an environment variable for the life of the object.
-class EnvScope {
- public:
-  EnvScope(const wchar_t* name, const std::wstring& value) : name_(name) {
-    wchar_t old[32767];
-    DWORD n = GetEnvironmentVariableW(name, old, 32767);
-    if (n > 0 && n < 32767) old_ = std::wstring(old, n);
-    SetEnvironmentVariableW(name, value.c_str());
-  }
-  ~EnvScope() { SetEnvironmentVariableW(name_, old_ ? old_->c_str() : nullptr); }
-  EnvScope(const EnvScope&) = delete;
-  EnvScope& operator=(const EnvScope&) = delete;
-
- private:
-  const wchar_t* name_;
-  std::optional<std::wstring> old_;
-};
+using velmora::testing::EnvScope;
 
 std::wstring CurrentPath() {
-  wchar_t path[32767] = L"";
-  GetEnvironmentVariableW(L"PATH", path, 32767);
-  return path;
+  return velmora::testing::EnvValue(L"PATH").value_or(L"");
 }
 
 class ShellLinks : public ::testing::Test {
@@ -200,8 +183,9 @@ TEST_F(ShellLinks, ToolkitRefusesDestinationsThatLeadNowhere) {
   EXPECT_FALSE(Exists(startup_ + L"\\..\\escaped.lnk"));
 }
 
-// The libraries ShortCutCreate finds on the search path: the folders are put on PATH,
-// and the current folder is one without any toolkit.
+// The toolkit libraries ShortCutCreate finds: in the folders it is given, or where
+// the running program takes them from (its own folder, the system folder). The
+// current folder is one without any toolkit unless a test plants one there.
 class ShortCutCreateOnThisSystem : public ShellLinks {
  protected:
   void SetUp() override {
@@ -228,21 +212,33 @@ class ShortCutCreateOnThisSystem : public ShellLinks {
   std::wstring log_ = workDir_.Path() + L"\\vb5 calls.log";
 };
 
-TEST_F(ShortCutCreateOnThisSystem, FindsNoToolkitWhereThereIsNone) {
-  EXPECT_FALSE(DllChk(texts::kVb5Toolkit));
-  EXPECT_FALSE(DllChk(texts::kVb6Toolkit));
+// Neither the current folder nor a folder on PATH is a place toolkit libraries are
+// taken from: a vb5stkit.dll planted in the current folder is neither found nor
+// loaded, and the libraries of folders on PATH are not used.
+TEST_F(ShortCutCreateOnThisSystem, TakesNoToolkitFromTheCurrentFolderOrPath) {
+  const std::wstring planted = BuildFolder() + L"\\tests\\planted\\vb5stkit.dll";
+  ASSERT_TRUE(CopyFileW(planted.c_str(), (workDir_.Path() + L"\\vb5stkit.dll").c_str(), FALSE)) << GetLastError();
+  const std::wstring loaded = workDir_.Path() + L"\\loaded.txt";
+  EnvScope plantedLog(L"VELMORA_PLANTED_LOG", loaded);
+  EnvScope path(L"PATH", FakeFolder() + L";" + BuildFolder() + L";" + CurrentPath());
+  EnvScope log(L"VELMORA_FAKE_VB5_LOG", log_);
+  EnvScope result(L"VELMORA_FAKE_VB5_RESULT", L"1");
+  EXPECT_FALSE(DllChk(texts::kVb5Toolkit)) << ::testing::PrintToString(DllFind(texts::kVb5Toolkit));
+  EXPECT_FALSE(DllChk(texts::kVb6Toolkit)) << ::testing::PrintToString(DllFind(texts::kVb6Toolkit));
   TestLink link(startup_);
   EXPECT_FALSE(ShortCutCreate(kStartupKind, link.Name(), target_, L"/DISK=C /SIZE=100", user_));
   EXPECT_FALSE(Exists(link.Path()));
+  EXPECT_TRUE(FakeCalls().empty());
+  EXPECT_EQ(GetFileAttributesW(loaded.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted library was loaded";
 }
 
 TEST_F(ShortCutCreateOnThisSystem, PlacesTheLinkThroughVb6stkit) {
-  EnvScope path(L"PATH", BuildFolder() + L";" + CurrentPath());
-  ASSERT_TRUE(DllChk(texts::kVb6Toolkit));
+  const std::vector<std::wstring> folders{BuildFolder()};
+  ASSERT_FALSE(DllFind(texts::kVb6Toolkit, folders).empty());
   TestLink link(startup_);
   // A path outside the ANSI code page reaches the link whole.
   const std::wstring arguments = L"/DIR=C:\\My Data\\자료 /SIZE=100";
-  EXPECT_TRUE(ShortCutCreate(kStartupKind, link.Name(), target_, arguments, user_));
+  EXPECT_TRUE(ShortCutCreate(kStartupKind, link.Name(), target_, arguments, user_, folders));
   auto read = ReadLink(link.Path());
   ASSERT_TRUE(read);
   EXPECT_EQ(read->target, target_);
@@ -251,10 +247,10 @@ TEST_F(ShortCutCreateOnThisSystem, PlacesTheLinkThroughVb6stkit) {
 
 TEST_F(ShortCutCreateOnThisSystem, PrefersVb5stkitAndNeverFallsBackToVb6) {
   if (GetACP() != 932) GTEST_SKIP() << "the expected bytes are code page 932; this system's is " << GetACP();
-  EnvScope path(L"PATH", FakeFolder() + L";" + BuildFolder() + L";" + CurrentPath());
+  const std::vector<std::wstring> folders{FakeFolder(), BuildFolder()};
   EnvScope log(L"VELMORA_FAKE_VB5_LOG", log_);
-  ASSERT_TRUE(DllChk(texts::kVb5Toolkit));
-  ASSERT_TRUE(DllChk(texts::kVb6Toolkit));
+  ASSERT_FALSE(DllFind(texts::kVb5Toolkit, folders).empty());
+  ASSERT_FALSE(DllFind(texts::kVb6Toolkit, folders).empty());
   const std::string tail = ToCp932(L"\t" + target_ + L"\t/DISK=C /SIZE=100");
   const std::string half = ToCp932(L"..\\..\\..\\" + user_ + L"\\" + kHalfStartup);
   const std::string full = ToCp932(L"..\\..\\..\\" + user_ + L"\\" + kFullStartup);
@@ -271,7 +267,7 @@ TEST_F(ShortCutCreateOnThisSystem, PrefersVb5stkitAndNeverFallsBackToVb6) {
     DeleteFileW(log_.c_str());
     EnvScope result(L"VELMORA_FAKE_VB5_RESULT", row.result);
     TestLink link(startup_);
-    EXPECT_EQ(ShortCutCreate(kStartupKind, link.Name(), target_, L"/DISK=C /SIZE=100", user_), row.placed);
+    EXPECT_EQ(ShortCutCreate(kStartupKind, link.Name(), target_, L"/DISK=C /SIZE=100", user_, folders), row.placed);
     std::vector<std::string> expected;
     for (const std::string& folder : row.folders) {
       std::string line = folder;
@@ -286,12 +282,24 @@ TEST_F(ShortCutCreateOnThisSystem, PrefersVb5stkitAndNeverFallsBackToVb6) {
 }
 
 TEST_F(ShortCutCreateOnThisSystem, Vb5stkitIsNotCalledWithStringsItsCodePageCannotHold) {
-  EnvScope path(L"PATH", FakeFolder() + L";" + CurrentPath());
   EnvScope log(L"VELMORA_FAKE_VB5_LOG", log_);
   EnvScope result(L"VELMORA_FAKE_VB5_RESULT", L"1");
   TestLink link(startup_);
-  EXPECT_FALSE(ShortCutCreate(kStartupKind, link.Name(), target_, L"/DIR=C:\\자료 /SIZE=1", user_));
+  EXPECT_FALSE(ShortCutCreate(kStartupKind, link.Name(), target_, L"/DIR=C:\\자료 /SIZE=1", user_, {FakeFolder()}));
   EXPECT_TRUE(FakeCalls().empty());
+}
+
+// The project's library copied under the older toolkit's name is recognised by its
+// wide export and called through it: the link keeps every character.
+TEST_F(ShortCutCreateOnThisSystem, TheProjectsLibraryIsCalledThroughItsOwnFormWhateverItsName) {
+  testing::TempDir renamed(L"Velmora renamed toolkit");
+  ASSERT_TRUE(CopyFileW((BuildFolder() + L"\\vb6stkit.dll").c_str(), renamed.File(L"vb5stkit.dll").c_str(), FALSE));
+  TestLink link(startup_);
+  const std::wstring arguments = L"/DIR=C:\\자료 /SIZE=1";
+  EXPECT_TRUE(ShortCutCreate(kStartupKind, link.Name(), target_, arguments, user_, {renamed.Path()}));
+  auto read = ReadLink(link.Path());
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->arguments, arguments);
 }
 
 TEST(ShortCutWrappers, ReportTheRunningSystem) {
@@ -299,11 +307,17 @@ TEST(ShortCutWrappers, ReportTheRunningSystem) {
   WinVerGet(platform);
   EXPECT_EQ(platform, kPlatformNT);
 
+  // Libraries are taken from the program folder, then the system folder.
+  wchar_t system[MAX_PATH] = L"";
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  EXPECT_EQ(LibraryFolders(), (std::vector<std::wstring>{BuildFolder() + L"\\tests", system}));
   EXPECT_TRUE(DllChk(L"kernel32.dll"));
-  std::wstring found = DllFind(L"kernel32.dll");
-  EXPECT_TRUE(Exists(found)) << ::testing::PrintToString(found);
+  EXPECT_EQ(DllFind(L"kernel32.dll"), std::wstring(system) + L"\\kernel32.dll");
   EXPECT_FALSE(DllChk(L"velmora-no-such-library.dll"));
   EXPECT_FALSE(DllChk(L""));
+  // Only plain file names: nothing outside the folders is reached.
+  EXPECT_EQ(DllFind(L"..\\system32\\kernel32.dll", {std::wstring(system) + L"\\drivers"}), L"");
+  EXPECT_EQ(DllFind(std::wstring(system) + L"\\kernel32.dll", {}), L"");
 
   wchar_t expected[257] = L"";
   ASSERT_GT(GetEnvironmentVariableW(L"USERNAME", expected, 257), 0u);

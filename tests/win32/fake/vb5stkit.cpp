@@ -6,6 +6,9 @@
 
 #include <cstdlib>
 #include <string>
+#include <type_traits>
+
+#include "shortcut/ToolkitExports.h"
 
 extern "C" LONG WINAPI fCreateShellLink(LPCSTR folder, LPCSTR linkName, LPCSTR target, LPCSTR arguments) {
   char log[MAX_PATH] = "";
@@ -27,3 +30,5 @@ extern "C" LONG WINAPI fCreateShellLink(LPCSTR folder, LPCSTR linkName, LPCSTR t
   if (!GetEnvironmentVariableA("VELMORA_FAKE_VB5_RESULT", result, sizeof result)) return 0;
   return std::atol(result);
 }
+
+static_assert(std::is_same_v<decltype(&fCreateShellLink), velmora::toolkit::Vb5CreateShellLink>);
