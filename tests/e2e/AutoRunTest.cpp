@@ -269,6 +269,8 @@ TEST_F(AutoRun, ACloseRequestWaitsForTheRunsResult) {
   } rows[] = {
       {"close before the check", L"/DISK=C /SIZE=1", false, WM_CLOSE, 0, ",0001.00,OK"},
       {"close during the warning", L"/DISK=C /SIZE=9999999", true, WM_CLOSE, 1, ",9999999.00,NG"},
+      // taskkill's close request also reaches the warning box, which takes it as OK.
+      {"taskkill during the warning", L"/DISK=C /SIZE=9999999", true, 0, 1, ",9999999.00,NG"},
       {"session ends during the warning", L"/DISK=C /SIZE=9999999", true, WM_ENDSESSION, 3, nullptr},
   };
   for (const Row& row : rows) {
@@ -287,8 +289,12 @@ TEST_F(AutoRun, ACloseRequestWaitsForTheRunsResult) {
       SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
       EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << row.name;
       PostMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    } else {
+    } else if (row.message == WM_CLOSE) {
       PostMessageW(main, WM_CLOSE, 0, 0);
+    } else {
+      Process taskkill(L"C:\\windows\\system32\\taskkill.exe", L"/PID " + std::to_wstring(process.Id()));
+      ASSERT_TRUE(taskkill.Started()) << GetLastError();
+      taskkill.WaitExit(10000);
     }
     if (box && row.message == WM_CLOSE) {
       EXPECT_FALSE(process.WaitExit(500)) << row.name << ": ended before the warning was answered";
