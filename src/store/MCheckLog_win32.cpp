@@ -36,7 +36,7 @@ class Win32LogFile : public HeldLogFile {
       bytes.append(buf, got);
       for (DWORD i = 0; i < got; ++i) lineEnds += (buf[i] == '\n' || buf[i] == '\r');
       // A CR LF counts twice here, so twice the lines plus one are surely whole.
-      if (lineEnds > 2 * lines && bytes.size() >= minBytes) return true;
+      if ((lines == 0 || lineEnds > 2 * lines) && bytes.size() >= minBytes) return true;
     }
   }
 
