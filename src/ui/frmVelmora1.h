@@ -99,8 +99,8 @@ class frmVelmora1 : public Window {
   void RouteEvents();
   void FillDriveList();
   void PaintTab(const DRAWITEMSTRUCT& item);
-  HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left, int top, int width,
-             int height, HFONT font);
+  HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left, int top,
+             int width, int height, HFONT font);
 
   int dpi_ = 96;
   HFONT fontWindow_{};
