@@ -307,7 +307,9 @@ TEST_F(AutoRun, ACloseRequestWaitsForTheRunsResult) {
       continue;
     }
     EXPECT_EQ(lines.size(), 2u) << row.name;
-    if (lines.size() == 2) EXPECT_TRUE(lines[1].ends_with(row.record)) << row.name << ": " << lines[1];
+    if (lines.size() == 2) {
+      EXPECT_TRUE(lines[1].ends_with(row.record)) << row.name << ": " << lines[1];
+    }
   }
 }
 
