@@ -11,6 +11,8 @@ enum AutoExit : int {
   kExitPassed = 0,    // the check passed
   kExitWarned = 1,    // a threshold warning was shown
   kExitNotFound = 2,  // the target was not found or not accessible
+  kExitNotRun = 3,    // no check ran to its end (the window could not be made, or the
+                      // Windows session ended first); nothing was logged
 };
 
 // Calls of LogWrite at most; each failed one is followed by a pause and a re-seeding.

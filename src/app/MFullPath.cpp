@@ -1,12 +1,16 @@
 #include "app/MFullPath.h"
 
+#include "measure/MDir.h"
+
 namespace velmora {
 
 std::wstring FullPathGet(const std::wstring& path, const EntryNameLookup& lookup) {
   size_t colon = path.find(L":\\");
   if (colon == std::wstring::npos || path.size() <= colon + 3) return path;
 
-  std::wstring result = path.substr(0, 2);
+  // The drive: its letter and colon, after the long-path prefix \\?\ when there is one.
+  size_t drive = path.rfind(kLongPathPrefix, 0) == 0 && colon == kLongPathPrefix.size() + 1 ? colon - 1 : 0;
+  std::wstring result = path.substr(0, drive + 2);
   size_t start = colon + 2;
   for (;;) {
     size_t slash = path.find(L'\\', start);

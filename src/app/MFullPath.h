@@ -12,7 +12,8 @@ using EntryNameLookup = std::function<std::wstring(const std::wstring& path)>;
 // Replaces every component after "X:\" by the name the lookup gives for the path up to
 // it; a component the lookup cannot find keeps its own text. A trailing backslash is
 // dropped. A path without ":\" followed by at least two characters (a drive root, a
-// network path) comes back unchanged.
+// network path) comes back unchanged. A path in the long-path form \\?\C:\... keeps
+// its prefix, and its components after the drive are expanded the same way.
 std::wstring FullPathGet(const std::wstring& path, const EntryNameLookup& lookup);
 
 // The same with the file system's directory lookup (Windows only).

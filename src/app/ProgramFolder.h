@@ -14,7 +14,13 @@ std::wstring FolderOfPath(std::wstring_view filePath);
 // drive root "C:\" + "Velmora.ini" -> "C:\Velmora.ini" (no doubled backslash).
 std::wstring InFolder(std::wstring_view folder, std::wstring_view name);
 
-// The running executable's folder (Windows only).
+// The running executable's path as the system reports it (Windows only).
+std::wstring ProgramPath();
+
+// The running executable's folder (Windows only), in the plain form where the system
+// reports it in the long-path form \\?\C:\... and the plain form names the same folder:
+// the link's target, the messages and the shell take the plain form, and the file
+// calls put the prefix back where a path needs it.
 std::wstring ProgramFolder();
 
 }  // namespace velmora

@@ -1,10 +1,11 @@
 #include <windows.h>
 
 #include "app/ProgramFolder.h"
+#include "measure/MDir.h"
 
 namespace velmora {
 
-std::wstring ProgramFolder() {
+std::wstring ProgramPath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -15,7 +16,11 @@ std::wstring ProgramFolder() {
     }
     path.resize(path.size() * 2);
   }
-  return FolderOfPath(path);
+  return path;
+}
+
+std::wstring ProgramFolder() {
+  return FolderOfPath(PlainPathForm(ProgramPath()));
 }
 
 }  // namespace velmora

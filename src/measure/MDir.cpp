@@ -11,4 +11,24 @@ std::wstring ExtendedLengthPath(std::wstring_view fullPath) {
   return path;
 }
 
+std::wstring PlainPathForm(std::wstring_view path) {
+  if (path.rfind(kLongPathPrefix, 0) != 0) return std::wstring(path);
+  std::wstring_view rest = path.substr(kLongPathPrefix.size());
+  // The plain form drops a component's trailing dots and spaces and reads "." and ".."
+  // as steps: a path holding such a component has no plain form.
+  for (size_t start = 0;;) {
+    size_t end = rest.find(L'\\', start);
+    std::wstring_view part = rest.substr(start, end == std::wstring_view::npos ? end : end - start);
+    if (!part.empty() && (part.back() == L'.' || part.back() == L' ')) return std::wstring(path);
+    if (end == std::wstring_view::npos) break;
+    start = end + 1;
+  }
+  if (rest.size() >= 3 && rest[1] == L':' && rest[2] == L'\\' &&
+      ((rest[0] >= L'A' && rest[0] <= L'Z') || (rest[0] >= L'a' && rest[0] <= L'z')))
+    return std::wstring(rest);
+  if (rest.size() > 4 && (rest.substr(0, 4) == L"UNC\\" || rest.substr(0, 4) == L"unc\\"))
+    return L"\\\\" + std::wstring(rest.substr(4));
+  return std::wstring(path);
+}
+
 }  // namespace velmora

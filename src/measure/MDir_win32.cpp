@@ -17,7 +17,8 @@ std::wstring SystemPathForm(const std::wstring& path) {
 
 std::wstring DirFind(const std::wstring& path, uint16_t attributes) {
   if (path.empty() || path.back() == L'\\' || path.back() == L'/') return {};
-  if (path.find_first_of(L"*?") != std::wstring::npos) return {};
+  size_t prefix = path.rfind(kLongPathPrefix, 0) == 0 ? kLongPathPrefix.size() : 0;
+  if (path.find_first_of(L"*?", prefix) != std::wstring::npos) return {};
   WIN32_FIND_DATAW entry;
   HANDLE search =
       FindFirstFileExW(SystemPathForm(path).c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);

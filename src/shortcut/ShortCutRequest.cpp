@@ -34,6 +34,44 @@ LinkSpec DirLinkSpec(std::wstring_view dirName, std::wstring_view dirText, std::
                   texts::kArgDir + path + L" " + texts::kArgSize + std::wstring(sizeText)};
 }
 
+namespace {
+
+bool IsDriveLetter(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+// The root of the folder's drive or share: "C:" of C:\Tools, "\\srv\share" of
+// \\srv\share\Tools.
+std::wstring_view RootOf(std::wstring_view folder) {
+  if (folder.size() >= 2 && folder[1] == L':') return folder.substr(0, 2);
+  if (folder.rfind(L"\\\\", 0) == 0) {
+    size_t server = folder.find(L'\\', 2);
+    if (server == std::wstring_view::npos) return folder;
+    size_t share = folder.find(L'\\', server + 1);
+    return folder.substr(0, share);
+  }
+  return {};
+}
+
+}  // namespace
+
+std::wstring RunDirectoryPath(std::wstring_view dirText, std::wstring_view programFolder) {
+  std::wstring path = TrimSpaces(dirText);
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  if (path.empty()) return std::wstring(dirText);
+  bool driveAbsolute = path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
+  if (driveAbsolute || path.rfind(L"\\\\", 0) == 0) return std::wstring(dirText);
+  if (path[0] == L'\\') return std::wstring(RootOf(programFolder)) + path;
+  if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == L':') {
+    std::wstring_view root = RootOf(programFolder);
+    // Another drive's current folder is its root in a process started from a link.
+    if (root.size() != 2 || ToUpperAscii(root) != ToUpperAscii(path.substr(0, 2)))
+      return path.substr(0, 2) + L"\\" + path.substr(2);
+    return InFolder(programFolder, path.substr(2));
+  }
+  return InFolder(programFolder, path);
+}
+
 bool StartupShortCutCreate(const LinkSpec& link, const std::wstring& userName, const ShortCutCreateFn& create) {
   if (create(kStartupKind, link.name, link.target, link.arguments, userName)) return true;
   return create(kStartupKind, link.name, link.target, link.arguments, texts::kAllUsers);

@@ -36,6 +36,13 @@ LinkSpec DriveLinkSpec(std::wstring_view driveLetter, std::wstring_view sizeText
 LinkSpec DirLinkSpec(std::wstring_view dirName, std::wstring_view dirText, std::wstring_view sizeText,
                      std::wstring_view programFolder);
 
+// The directory the automatic run of a link will look up for `dirText`: the link starts
+// the program in the program folder, and the run trims the /DIR= value, so a relative
+// path ("Data", "..\\Data", "\\Data", "D:Data") is resolved against `programFolder` as
+// the system will resolve it there. An absolute path (C:\\..., \\\\server\\...) and a
+// blank text come back as they are.
+std::wstring RunDirectoryPath(std::wstring_view dirText, std::wstring_view programFolder);
+
 // ShortCutCreate(kind, name, target, arguments, user).
 using ShortCutCreateFn =
     std::function<bool(int16_t, const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&)>;

@@ -1,5 +1,6 @@
 #include "store/MCheckLog.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/Codepage.h"
@@ -21,13 +22,6 @@ std::optional<std::wstring> LogExtension(int csvOption, int txtOption) {
   if (csvOption == 1) return std::wstring(texts::kExtCsv);
   if (txtOption == 1) return std::wstring(texts::kExtTxt);
   return std::nullopt;
-}
-
-bool IsPlainFileName(std::wstring_view name) {
-  if (name.empty()) return false;
-  for (wchar_t c : name)
-    if (c < 0x20 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
-  return true;
 }
 
 std::wstring LogFileName(int16_t kind, const std::wstring& target, const std::wstring& extension) {
@@ -66,6 +60,7 @@ std::vector<std::string_view> ReadLogLines(std::string_view bytes, size_t maxLin
 }
 
 std::string NewLogContent(int16_t kind, std::string_view recordLine, std::string_view oldBytes) {
+  while (!oldBytes.empty() && oldBytes.back() == '\0') oldBytes.remove_suffix(1);
   std::vector<std::string_view> old = ReadLogLines(oldBytes, kLogLinesRead);
   std::string content = ToCp932(kind == 0 ? texts::kHeaderDrive : texts::kHeaderDir);
   content += "\r\n";
@@ -78,16 +73,37 @@ std::string NewLogContent(int16_t kind, std::string_view recordLine, std::string
   return content;
 }
 
-bool RewriteLog(HeldLogFile& file, int16_t kind, std::string_view recordLine) {
+bool RestoreLog(HeldLogFile& file, const LogUndo& undo) {
   try {
-    std::string old;
-    if (!file.CountsAsAbsent() && !file.Read(old, kLogLinesRead)) return false;
-    std::string content = NewLogContent(kind, recordLine, old);
-    if (content.size() > file.Size() && !file.SetSize(content.size())) return false;
-    if (!file.WriteFromStart(content)) return false;
-    return file.SetSize(content.size());
+    if (!undo.bytes.empty() && !file.WriteFromStart(undo.bytes)) return false;
+    return file.Size() == undo.size || file.SetSize(undo.size);
   } catch (...) {
     return false;
+  }
+}
+
+RewriteResult RewriteLog(HeldLogFile& file, int16_t kind, std::string_view recordLine, LogUndo& undo) {
+  try {
+    std::string old;
+    bool absent = file.CountsAsAbsent();
+    if (!absent && !file.Read(old, kLogLinesRead, 0)) return RewriteResult::kUnchanged;
+    std::string content = NewLogContent(kind, recordLine, old);
+
+    // The old bytes the new content will cover, kept to put them back.
+    undo.size = file.Size();
+    uint64_t covered = std::min<uint64_t>(undo.size, content.size());
+    if (absent || old.size() < covered) {
+      if (!file.Read(old, 0, covered)) return RewriteResult::kUnchanged;
+      if (old.size() < covered) return RewriteResult::kUnchanged;
+    }
+    undo.bytes.assign(old, 0, static_cast<size_t>(covered));
+
+    if (content.size() > undo.size && !file.SetSize(content.size())) return RewriteResult::kUnchanged;
+    if (file.WriteFromStart(content) && (content.size() == undo.size || file.SetSize(content.size())))
+      return RewriteResult::kWritten;
+    return RestoreLog(file, undo) ? RewriteResult::kUnchanged : RewriteResult::kDamaged;
+  } catch (...) {
+    return RewriteResult::kUnchanged;
   }
 }
 

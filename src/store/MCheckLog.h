@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileName.h"  // IsPlainFileName: the test a target passes before it names a log
+
 namespace velmora {
 
 // Lines of an old log file that are read; line 0 is the old header and never copied.
@@ -33,10 +35,6 @@ struct LogTime {
 // (also when both are), else ".txt" when the TXT option is 1, else nothing.
 std::optional<std::wstring> LogExtension(int csvOption, int txtOption);
 
-// True when `name` can be used as one file name: not empty and free of \ / : * ? " < > |
-// and control characters, so a target never names a file outside the program folder.
-bool IsPlainFileName(std::wstring_view name);
-
 // "Cドライブのログ.csv" for a drive check, "Data.csv" for a directory check.
 std::wstring LogFileName(int16_t kind, const std::wstring& target, const std::wstring& extension);
 
@@ -53,31 +51,55 @@ std::vector<std::string_view> ReadLogLines(std::string_view bytes, size_t maxLin
 
 // The new file: the header for `kind`, the new record (code page 932 bytes, without
 // line end), then lines 1 to n-1 of the first 100 lines of the old file, unchanged;
-// each line ended by CR LF.
+// each line ended by CR LF. Zero bytes at the very end of the old bytes are not read as
+// a line: they are what a rewrite cut short after growing the file leaves behind.
 std::string NewLogContent(int16_t kind, std::string_view recordLine, std::string_view oldBytes);
 
 // A log file opened with exclusive access, held as long as the object lives.
 class HeldLogFile {
  public:
   virtual ~HeldLogFile() = default;
-  // Hidden and system files count as absent: their content is not read.
+  // Hidden and system files count as absent: their content is not read as a log.
   virtual bool CountsAsAbsent() = 0;
-  // Reads from the start, at least enough bytes for `lines` whole lines (or to the end).
-  virtual bool Read(std::string& bytes, size_t lines) = 0;
+  // Reads from the start, at least enough bytes for `lines` whole lines and at least
+  // `minBytes` bytes (or to the end).
+  virtual bool Read(std::string& bytes, size_t lines, uint64_t minBytes) = 0;
   virtual uint64_t Size() = 0;
   virtual bool SetSize(uint64_t size) = 0;
   virtual bool WriteFromStart(std::string_view bytes) = 0;
 };
 
+// What puts a log back as it was before a rewrite: its old bytes as far as the rewrite
+// wrote over them, and its old length.
+struct LogUndo {
+  std::string bytes;
+  uint64_t size = 0;
+};
+
+enum class RewriteResult {
+  kWritten,    // the file holds the new content, and nothing else
+  kUnchanged,  // the rewrite failed; the file holds its old content
+  kDamaged,    // the rewrite failed and the old bytes could not be put back either;
+               // `undo` holds them, for RestoreLog before anything else is done
+};
+
 // Rewrites a held log with the new record on top. The complete new content is made
-// before anything is written, and the file is first grown to the new size, so that a
-// full disk fails before a single old byte is overwritten. False on any failure.
-bool RewriteLog(HeldLogFile& file, int16_t kind, std::string_view recordLine);
+// before anything is written; the file is grown to the new size before any old byte is
+// overwritten (a full disk fails there), written from its start, then cut to the new
+// size. Only all three together are success: when the write breaks off or the cut
+// fails, the old bytes are written back and the old length restored, so that the file
+// is never left part old and part new and a retry adds the record only once.
+RewriteResult RewriteLog(HeldLogFile& file, int16_t kind, std::string_view recordLine, LogUndo& undo);
+
+// Puts back the content `undo` describes. True when done.
+bool RestoreLog(HeldLogFile& file, const LogUndo& undo);
 
 // Writes one record into the log of its target in `folder` (Windows only): opens the
 // file exclusively (creating it), reads and rewrites it under that one open. False
 // when the file is in use, read-only or cannot be written, or the record is invalid;
-// a file this call created is removed again when the write fails.
+// a file this call created is removed again when the write fails. A log left damaged
+// (RewriteResult::kDamaged) stays held by the process, so that no other run reads it,
+// and the next call for it restores it before it adds the record.
 bool WriteCheckLog(const std::wstring& folder, const std::wstring& extension, const CheckRecord& record,
                    const LogTime& time);
 

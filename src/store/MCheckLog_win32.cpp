@@ -3,6 +3,7 @@
 #include "app/ProgramFolder.h"
 #include "base/Codepage.h"
 #include "base/Handle.h"
+#include "measure/MDir.h"
 #include "store/MCheckLog.h"
 
 namespace velmora {
@@ -23,7 +24,7 @@ class Win32LogFile : public HeldLogFile {
     return (info.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
   }
 
-  bool Read(std::string& bytes, size_t lines) override {
+  bool Read(std::string& bytes, size_t lines, uint64_t minBytes) override {
     bytes.clear();
     if (!Seek(0)) return false;
     size_t lineEnds = 0;
@@ -35,7 +36,7 @@ class Win32LogFile : public HeldLogFile {
       bytes.append(buf, got);
       for (DWORD i = 0; i < got; ++i) lineEnds += (buf[i] == '\n' || buf[i] == '\r');
       // A CR LF counts twice here, so twice the lines plus one are surely whole.
-      if (lineEnds > 2 * lines) return true;
+      if ((lines == 0 || lineEnds > 2 * lines) && bytes.size() >= minBytes) return true;
     }
   }
 
@@ -67,6 +68,24 @@ class Win32LogFile : public HeldLogFile {
   HANDLE file_;
 };
 
+// A log whose rewrite could not be undone, held until a later call restores it: while
+// it is held no other run reads the mixed content, and the retry of this run restores
+// the old bytes before it adds its record, so the record is never added twice.
+struct DamagedLog {
+  std::wstring path;
+  FileHandle file;
+  LogUndo undo;
+};
+DamagedLog& Damaged() {
+  static DamagedLog damaged;
+  return damaged;
+}
+
+void Dispose(HANDLE file) {
+  FILE_DISPOSITION_INFO dispose{TRUE};
+  SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose);
+}
+
 }  // namespace
 
 bool WriteCheckLog(const std::wstring& folder, const std::wstring& extension, const CheckRecord& record,
@@ -75,13 +94,23 @@ bool WriteCheckLog(const std::wstring& folder, const std::wstring& extension, co
     if (!IsPlainFileName(record.target)) return false;
     std::optional<std::wstring> line = LogRecordText(record, time);
     if (!line) return false;
-    std::wstring path = InFolder(folder, LogFileName(record.kind, record.target, extension));
-
+    std::wstring path = SystemPathForm(InFolder(folder, LogFileName(record.kind, record.target, extension)));
     std::string recordLine = ToCp932(*line);
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+
+    FileHandle file;
+    bool created = false;
+    DamagedLog& damaged = Damaged();
+    if (damaged.file && damaged.path == path) {
+      Win32LogFile held(damaged.file.get());
+      if (!RestoreLog(held, damaged.undo)) return false;
+      file = std::move(damaged.file);
+      damaged.path.clear();
+    } else {
+      file = FileHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!file) return false;
+      created = GetLastError() != ERROR_ALREADY_EXISTS;
+    }
     // A read-only file is never rewritten, also where the open itself does not refuse
     // it (Wine run by an administrator).
     BY_HANDLE_FILE_INFORMATION info;
@@ -89,13 +118,16 @@ bool WriteCheckLog(const std::wstring& folder, const std::wstring& extension, co
         (!GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)))
       return false;
     Win32LogFile log(file.get());
-    bool ok = RewriteLog(log, record.kind, recordLine);
-    if (!ok && created) {
+    LogUndo undo;
+    RewriteResult result = RewriteLog(log, record.kind, recordLine, undo);
+    if (result == RewriteResult::kWritten) return true;
+    if (created) {
       // Removed through the held handle, so no other process ever sees it half made.
-      FILE_DISPOSITION_INFO dispose{TRUE};
-      SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose);
+      Dispose(file.get());
+    } else if (result == RewriteResult::kDamaged) {
+      damaged = DamagedLog{path, std::move(file), std::move(undo)};
     }
-    return ok;
+    return false;
   } catch (...) {
     return false;
   }

@@ -1,14 +1,18 @@
 #include <windows.h>
 
+#include <string>
+
 #include "base/Handle.h"
+#include "measure/MDir.h"
 #include "store/MSettings.h"
 
 namespace velmora {
 
 std::optional<std::string> ReadSettingsFile(const std::wstring& path) {
   // Read without a lock: other runs may read it at the same moment.
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file(CreateFileW(SystemPathForm(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::string bytes;
   char buffer[4096];
@@ -22,25 +26,33 @@ std::optional<std::string> ReadSettingsFile(const std::wstring& path) {
 }
 
 bool WriteSettingsFile(const std::wstring& path, std::string_view bytes) {
+  // A program folder beyond the classic length limit is reached through the long-path
+  // form, for the new file beside the settings as for the settings themselves.
+  const std::wstring target = SystemPathForm(path);
   // A read-only settings file (or a folder of that name) is left alone, as a file that
   // cannot be opened for writing would be.
-  DWORD attributes = GetFileAttributesW(path.c_str());
+  DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     return false;
-  size_t slash = path.find_last_of(L'\\');
-  std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash + 1);
-  wchar_t temp[MAX_PATH + 1] = L"";
-  if (folder.size() >= MAX_PATH - 14 || !GetTempFileNameW(folder.c_str(), L"vel", 0, temp)) return false;
 
-  bool written = false;
-  {
-    FileHandle file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD put = 0;
-    written = file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
-              put == bytes.size() && FlushFileBuffers(file.get());
+  // The new content goes into a file of its own beside the settings, named after them
+  // and this process, made new so that nothing else's file is ever written.
+  std::wstring temp;
+  FileHandle file;
+  for (unsigned attempt = 0; attempt < 100 && !file; ++attempt) {
+    temp = SystemPathForm(path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) +
+                          L".new");
+    file = FileHandle(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
   }
-  if (written && MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-  DeleteFileW(temp);
+  if (!file) return false;
+  DWORD put = 0;
+  bool written = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
+                 put == bytes.size() && FlushFileBuffers(file.get());
+  file.reset();
+  if (written && MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  DeleteFileW(temp.c_str());
   return false;
 }
 

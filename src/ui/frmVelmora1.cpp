@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "app/AutoCheck.h"
 #include "base/Texts.h"
 #include "base/Twips.h"
 #include "ui/ControlIds.h"
@@ -285,7 +286,22 @@ bool frmVelmora1::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       Timer1_Timer();
       return true;
     case WM_CLOSE:
-      Form_Unload();
+      // A close request (taskkill without /F) during an automatic run is answered by the
+      // run itself, which unloads the window as soon as its result is known and logged:
+      // ending here would report a check that never finished as passed.
+      if (!runPending_) Form_Unload();
+      return true;
+    case WM_QUERYENDSESSION:
+      result = TRUE;
+      return true;
+    case WM_ENDSESSION:
+      // The session ends (log-off, restart): the process goes as when the window is
+      // closed, saving the log options. A check cut short by it did not run to its end.
+      if (wp) {
+        if (runPending_) exitCode = kExitNotRun;
+        Form_Unload();
+      }
+      result = 0;
       return true;
     default:
       return false;

@@ -110,6 +110,8 @@ class frmVelmora1 : public Window {
   COLORREF tabColor_[2]{};
   HWND tooltip_{};
   bool unloading_ = false;
+  // An automatic run whose check has not yet ended: a close request waits for it.
+  bool runPending_ = false;
 };
 
 }  // namespace velmora::ui

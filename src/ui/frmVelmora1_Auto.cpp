@@ -41,6 +41,7 @@ void frmVelmora1::Timer1_Timer() {
   AutoArgs args{ArgDisk, ArgDir, ArgSize};
   FormHost host(*this);
   exitCode = RunAutoCheck(args, host);
+  runPending_ = false;
   ArgDisk = args.disk;
   Form_Unload();
 }

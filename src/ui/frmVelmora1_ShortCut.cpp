@@ -36,8 +36,10 @@ void frmVelmora1::cmdShortCut_Click(int Index) {
     if (!SizeAccepted(hwnd(), sizeText)) return;
     link = DriveLinkSpec(GetText(Drive1).substr(0, 1), sizeText, ProgramFolder());
   } else if (Index == 1) {
+    // Looked up where the link's run will look: a relative path from the program
+    // folder, the link's working folder. The arguments keep the text as typed.
     std::wstring dirText = GetText(txtDir);
-    std::wstring dirName = DirFind(dirText, kAttrDirectory);
+    std::wstring dirName = DirFind(RunDirectoryPath(dirText, ProgramFolder()), kAttrDirectory);
     if (dirName.empty()) {
       ShowMessage(hwnd(), texts::kDirInvalid, texts::kTitleSettingError, MB_ICONEXCLAMATION);
       SetFocus(txtDir);

@@ -15,8 +15,9 @@ void frmVelmora1::Form_Load() {
   SetText(txtDir, FullPathGet(ProgramFolder()));
   SetText(lblAki, L"");
   IniRead();
-  std::wstring args = ArgumentText(GetCommandLineW());
+  std::wstring args = ArgumentText(GetCommandLineW(), ProgramPath());
   if (!args.empty()) {
+    runPending_ = true;
     SetWindowPos(hwnd(), nullptr, TwipsToPixels(-10000, dpi_), TwipsToPixels(-10000, dpi_), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ArgDisk = TrimSpaces(CommandGet(args, texts::kArgDisk));

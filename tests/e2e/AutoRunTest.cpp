@@ -4,12 +4,15 @@
 // Also the directory page's measurement as a user starts it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Driver.h"
+#include "TempDir.h"
 #include "base/Codepage.h"
+#include "base/Text.h"
 #include "base/Texts.h"
 #include "measure/MDriveSpace.h"
 #include "store/MCheckLog.h"
@@ -261,6 +264,157 @@ TEST_F(AutoRun, AHeldLogEndsTheRunSilentlyAndLosesTheRecord) {
   // Eleven attempts with pauses of 10 to 101 ms: about a second at most, plus the start.
   EXPECT_LT(run.milliseconds, 3000u);
   EXPECT_EQ(dir_.Read(L"Cドライブのログ.csv"), old);
+}
+
+// Close requests reach the hidden window of an automatic run (taskkill without /F sends
+// them to every window of the process): the run still ends with its own result and
+// record. When the Windows session ends under it, the run did not finish: exit code 3
+// and no record, never the 0 of a passed check.
+TEST_F(AutoRun, ACloseRequestWaitsForTheRunsResult) {
+  dir_.Write(L"Velmora.ini", kCsvOn);
+  struct Row {
+    const char* name;
+    const wchar_t* args;
+    bool duringWarning;  // else at once, before the check has run
+    UINT message;
+    DWORD exitCode;
+    const char* record;  // the end of the new record; nullptr: no record
+  } rows[] = {
+      {"close before the check", L"/DISK=C /SIZE=1", false, WM_CLOSE, 0, ",0001.00,OK"},
+      {"close during the warning", L"/DISK=C /SIZE=9999999", true, WM_CLOSE, 1, ",9999999.00,NG"},
+      // taskkill's close request also reaches the warning box, which takes it as OK.
+      {"taskkill during the warning", L"/DISK=C /SIZE=9999999", true, 0, 1, ",9999999.00,NG"},
+      {"session ends during the warning", L"/DISK=C /SIZE=9999999", true, WM_ENDSESSION, 3, nullptr},
+  };
+  for (const Row& row : rows) {
+    DeleteFileW(dir_.File(L"Cドライブのログ.csv").c_str());
+    Process process(dir_.Exe(), row.args, dir_.Path());
+    ASSERT_TRUE(process.Started()) << row.name;
+    HWND main = process.WaitWindow(nullptr, texts::kMainCaption, 10000, false);
+    ASSERT_NE(main, nullptr) << row.name;
+    std::optional<MessageBoxSeen> box;
+    if (row.duringWarning) {
+      box = WaitMessageBox(process, 10000);
+      ASSERT_TRUE(box) << row.name << ": no warning";
+    }
+    if (row.message == WM_ENDSESSION) {
+      DWORD_PTR answer = 0;
+      SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+      EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << row.name;
+      PostMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    } else if (row.message == WM_CLOSE) {
+      PostMessageW(main, WM_CLOSE, 0, 0);
+    } else {
+      Process taskkill(L"C:\\windows\\system32\\taskkill.exe", L"/PID " + std::to_wstring(process.Id()));
+      ASSERT_TRUE(taskkill.Started()) << GetLastError();
+      taskkill.WaitExit(10000);
+    }
+    if (box && row.message == WM_CLOSE) {
+      EXPECT_FALSE(process.WaitExit(500)) << row.name << ": ended before the warning was answered";
+      CloseMessageBox(*box);
+    }
+    EXPECT_EQ(process.WaitExit(10000), std::optional<DWORD>(row.exitCode)) << row.name;
+    auto lines = Lines(dir_.Read(L"Cドライブのログ.csv").value_or(""));
+    if (!row.record) {
+      EXPECT_TRUE(lines.empty()) << row.name;
+      continue;
+    }
+    EXPECT_EQ(lines.size(), 2u) << row.name;
+    if (lines.size() == 2) {
+      EXPECT_TRUE(lines[1].ends_with(row.record)) << row.name << ": " << lines[1];
+    }
+  }
+}
+
+// A Run value or a task may hold the program's path with spaces unquoted: Windows starts
+// it all the same and hands the command line over as it is (Wine quotes it when it
+// looks for the program itself, so the program is named apart here), and the argument
+// text is what follows the path.
+TEST_F(AutoRun, StartsThroughAnUnquotedPathWithSpaces) {
+  std::wstring folder = dir_.Path() + L"\\Program Files\\Velmora";
+  ASSERT_TRUE(CreateDirectoryW((dir_.Path() + L"\\Program Files").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(dir_.Exe().c_str(), (folder + L"\\Velmora.exe").c_str(), FALSE));
+  velmora::testing::WriteBytes(folder + L"\\Velmora.ini", kCsvOn);
+  const std::wstring exe = folder + L"\\Velmora.exe";
+
+  // No arguments: the interactive window.
+  {
+    Process process(Process::CommandLine{exe, exe}, dir_.Path());
+    ASSERT_TRUE(process.Started()) << GetLastError();
+    HWND main = process.WaitMainWindow();
+    EXPECT_NE(main, nullptr) << "started as an automatic run";
+    if (main) PostMessageW(main, WM_CLOSE, 0, 0);
+    RunSeen run = Finish(process, GetTickCount());
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(0));
+    EXPECT_TRUE(run.boxes.empty()) << (run.boxes.empty()
+                                           ? ""
+                                           : std::string(run.boxes[0].text.begin(), run.boxes[0].text.end()));
+  }
+  // With arguments, in any letter case of the path: the check they ask for.
+  for (const std::wstring& line : {exe + L" /DISK=C /SIZE=1", ToUpperAscii(exe) + L"  /DISK=C /SIZE=1"}) {
+    DeleteFileW((folder + L"\\Cドライブのログ.csv").c_str());
+    Process process(Process::CommandLine{exe, line}, dir_.Path());
+    ASSERT_TRUE(process.Started()) << GetLastError();
+    RunSeen run = Finish(process, GetTickCount());
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(0));
+    EXPECT_TRUE(run.boxes.empty());
+    auto lines = Lines(velmora::testing::ReadBytes(folder + L"\\Cドライブのログ.csv").value_or(""));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[1].ends_with(",0001.00,OK")) << lines[1];
+  }
+}
+
+// A program folder as long as 246 characters and beyond 260: the settings are saved,
+// the log is written and the directory box shows the folder, all through the
+// long-path form where the classic one no longer reaches. Wine starts no program from
+// a path beyond 260 characters through CreateProcess, so the runs start as Linux
+// starts them there: wine with the program's path.
+TEST_F(AutoRun, WorksFromAProgramFolderBeyondTheClassicPathLimit) {
+  for (size_t length : {size_t{246}, size_t{300}}) {
+    std::wstring folder = dir_.Path();
+    while (folder.size() < length) {
+      size_t room = length - folder.size() - 1;
+      folder += L"\\" + std::wstring(std::clamp<size_t>(room, 1, 60), L'd');
+      ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+          << folder.size() << " " << GetLastError();
+    }
+    ASSERT_EQ(folder.size(), length);
+    const std::wstring longForm = L"\\\\?\\" + folder;
+    ASSERT_TRUE(CopyFileW(dir_.Exe().c_str(), (longForm + L"\\Velmora.exe").c_str(), FALSE)) << GetLastError();
+    auto read = [&](const wchar_t* name) {
+      return velmora::testing::ReadBytes(longForm + L"\\" + name).value_or("<absent>");
+    };
+    const std::string exe = UnixPath(longForm + L"\\Velmora.exe");
+    ASSERT_FALSE(exe.empty());
+    auto run = [&](const std::string& args, const std::string& background = "") {
+      return RunLinuxShell("cd / && wine '" + exe + "' " + args + background, 30000);
+    };
+
+    // The window: it shows the folder, and closing it writes the settings file.
+    ASSERT_EQ(run("", " >/dev/null 2>&1 &"), std::optional<int>(0));
+    HWND main = nullptr;
+    for (int i = 0; i < 500 && !((main = FindWindowW(nullptr, texts::kMainCaption)) && IsWindowVisible(main)); ++i)
+      Sleep(20);
+    ASSERT_NE(main, nullptr) << length;
+    EXPECT_EQ(Text(Control(main, ui::ids::kTxtDir)), folder) << length;
+    Click(Control(main, ui::ids::kChkLog0));
+    Sleep(200);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitGone(main, 10000)) << length;
+    std::string settings;
+    for (int i = 0; i < 100 && (settings = read(L"Velmora.ini")) == "<absent>"; ++i) Sleep(20);
+    EXPECT_EQ(settings, "[Log   ]1\r\n[LogTXT]0\r\n") << length;
+
+    // An automatic run logs, and one without a threshold rewrites the settings.
+    EXPECT_EQ(run("/DISK=C /SIZE=1"), std::optional<int>(0)) << length;
+    auto lines = Lines(read(L"Cドライブのログ.csv"));
+    ASSERT_EQ(lines.size(), 2u) << length;
+    EXPECT_TRUE(lines[1].ends_with(",0001.00,OK")) << lines[1];
+    velmora::testing::WriteBytes(longForm + L"\\Velmora.ini", "[LogTXT]1\r\n");
+    EXPECT_EQ(run("/DISK=C"), std::optional<int>(0)) << length;
+    EXPECT_EQ(read(L"Velmora.ini"), "[Log   ]0\r\n[LogTXT]1\r\n") << length;
+  }
 }
 
 TEST_F(AutoRunDir, TheDirectoryPageMeasuresTheTrimmedPath) {

@@ -167,6 +167,15 @@ Process::Process(const std::wstring& exe, const std::wstring& args, const std::w
     info_ = {};
 }
 
+Process::Process(const CommandLine& commandLine, const std::wstring& workDir) {
+  std::wstring line = commandLine.text;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  if (!CreateProcessW(commandLine.program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workDir.empty() ? nullptr : workDir.c_str(), &si, &info_))
+    info_ = {};
+}
+
 Process::~Process() {
   if (!info_.hProcess) return;
   if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {

@@ -40,6 +40,13 @@ class Process {
  public:
   // Starts `exe` with the argument text `args` (may be empty) in `workDir`.
   Process(const std::wstring& exe, const std::wstring& args, const std::wstring& workDir = L"");
+  // Starts `program` with the whole command line `text`, passed as it is (an unquoted
+  // path with spaces stays unquoted, as a Run value or a task hands it over on Windows).
+  struct CommandLine {
+    std::wstring program;
+    std::wstring text;
+  };
+  explicit Process(const CommandLine& commandLine, const std::wstring& workDir = L"");
   ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;

@@ -45,8 +45,9 @@ class ShortCut : public ::testing::Test {
     CoUninitialize();
   }
 
-  void Start() {
-    process_ = std::make_unique<Process>(dir_.Exe(), L"", dir_.Path());
+  // Started in the program folder, or in `workDir` when one is given.
+  void Start(const std::wstring& workDir = L"") {
+    process_ = std::make_unique<Process>(dir_.Exe(), L"", workDir.empty() ? dir_.Path() : workDir);
     ASSERT_TRUE(process_->Started()) << "CreateProcess failed: " << GetLastError();
     main_ = process_->WaitMainWindow();
     ASSERT_NE(main_, nullptr) << "the main window did not appear";
@@ -195,6 +196,45 @@ TEST_F(ShortCut, DirectoryPagePlacesTheLinkWithThePathAsTyped) {
   }
   EXPECT_TRUE(exit.has_value()) << "the automatic run did not end";
   EXPECT_FALSE(windowShown);
+}
+
+// The link starts the program in the program folder: a relative directory is checked
+// from there, whatever folder the window was started in, and stays relative in the link.
+TEST_F(ShortCut, RelativeDirectoryIsCheckedFromTheProgramFolder) {
+  ProgramDir elsewhere;  // the window's current folder
+  ASSERT_TRUE(CreateDirectoryW(elsewhere.File(L"Only Here").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(dir_.File(L"Logs Sub").c_str(), nullptr));
+  std::wstring refused = LinkIn(startup_, L"Velmora Only Here");
+  std::wstring link = LinkIn(startup_, L"Velmora Logs Sub");
+  Start(elsewhere.Path());
+  ShowDirPage();
+  SetText(Ctl(ids::kTxtSize1), L"100");
+  struct Row {
+    const wchar_t* typed;
+    const wchar_t* message;
+  } rows[] = {
+      {L"Only Here", texts::kDirInvalid},
+      {L"Logs Sub", texts::kShortCutDone},
+  };
+  for (const Row& row : rows) {
+    SetText(Ctl(ids::kTxtDir), row.typed);
+    auto box = ClickForMessage(ids::kCmdShortCut1);
+    ASSERT_TRUE(box) << "no message";
+    EXPECT_EQ(box->text, row.message);
+  }
+  EXPECT_TRUE(NoMoreMessages());
+  EXPECT_FALSE(Exists(refused));
+  auto read = ReadLink(link);
+  ASSERT_TRUE(read) << "no link in the Startup folder";
+  EXPECT_EQ(read->arguments, L"/DIR=Logs Sub /SIZE=100");
+
+  // Run as the link runs it, in the program folder: the directory is found (an empty
+  // folder passes silently).
+  Process automatic(read->target, read->arguments, dir_.Path());
+  ASSERT_TRUE(automatic.Started());
+  RunOutcome run = RunToEnd(automatic, GetTickCount(), 10000);
+  EXPECT_EQ(run.exitCode, std::optional<DWORD>(0));
+  EXPECT_TRUE(run.boxes.empty());
 }
 
 TEST_F(ShortCut, FallsBackToAllUsersWithOneMessage) {

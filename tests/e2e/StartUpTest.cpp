@@ -141,6 +141,34 @@ TEST_F(Interactive, ShowsTheProgramFolderInLongForm) {
   CloseAndReadSettings();
 }
 
+// Windows ends the session (log-off, restart) with the window open: the log options are
+// saved as closing the window saves them, and the process ends; a session end that was
+// called off changes nothing.
+TEST_F(Interactive, EndingTheSessionSavesTheLogOptionsAsClosingDoes) {
+  struct Row {
+    BOOL ending;
+    const char* afterEnd;  // nullptr: still running, nothing saved yet
+  } rows[] = {{FALSE, nullptr}, {TRUE, "[Log   ]1\r\n[LogTXT]0\r\n"}};
+  for (const Row& row : rows) {
+    DeleteFileW(dir_.File(texts::kIniName).c_str());
+    Start();
+    Click(Control(main_, ids::kChkLog0));
+    for (int i = 0; i < 100 && LogOption(0) != 1; ++i) Sleep(20);
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(main_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "the session end is not held up";
+    PostMessageW(main_, WM_ENDSESSION, row.ending, ENDSESSION_LOGOFF);
+    if (row.afterEnd) {
+      EXPECT_EQ(process_->WaitExit(5000), std::optional<DWORD>(0)) << "the process did not end with the session";
+      EXPECT_EQ(dir_.Read(texts::kIniName).value_or("<absent>"), row.afterEnd);
+    } else {
+      EXPECT_FALSE(process_->WaitExit(500)) << "ended although the session goes on";
+      EXPECT_FALSE(dir_.Exists(texts::kIniName));
+      EXPECT_EQ(CloseAndReadSettings(), "[Log   ]1\r\n[LogTXT]0\r\n");
+    }
+  }
+}
+
 // Keeps a copy of the shell's verbs for folders and puts them back when it goes, so
 // that a test may change them.
 class FolderVerbsBackup {

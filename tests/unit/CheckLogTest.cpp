@@ -2,6 +2,7 @@
 // byte for byte in code page 932.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -48,10 +49,19 @@ TEST(CheckLog, FileNamesAndTheirBytes) {
   EXPECT_EQ(LogFileName(1, L"Data", L".txt"), L"Data.txt");
   EXPECT_EQ(LogFileName(7, L"Data", L".csv"), L"Data.csv");  // any kind but 0 is a directory
   EXPECT_EQ(Bytes(LogFileName(0, L"C", L"")), "C\x83\x68\x83\x89\x83\x43\x83\x75\x82\xcc\x83\x8d\x83\x4f");
-  for (const wchar_t* bad : {L"", L"a\\b", L"..\\x", L"a/b", L"C:", L"a*", L"a?", L"a\"", L"<", L">", L"|", L"a\tb"})
+  // Path and wildcard characters; device names, also with an extension and in any case
+  // (they open a device wherever the file is asked for); names the system would cut
+  // short at a trailing dot or space.
+  for (const wchar_t* bad : {L"",        L"a\\b",  L"..\\x",    L"a/b",       L"C:",         L"a*",          L"a?",
+                             L"a\"",     L"<",     L">",        L"|",         L"a\tb",       L"CON",         L"con",
+                             L"PRN",     L"AUX",   L"NUL",      L"nul.txt",   L"Nul.tar.gz", L"NUL .csv",    L"COM1",
+                             L"com9",    L"LPT1",  L"lPt5.log", L"COM\u00b9", L"LPT\u00b2",  L"com\u00b3.x", L"CONIN$",
+                             L"conout$", L"Data.", L"Data ",    L"..",        L".",          L"a. ",         L"NUL "})
     EXPECT_FALSE(IsPlainFileName(bad)) << bad;
-  for (const wchar_t* good : {L"C", L"Data", L".hidden", L"日本語 フォルダ", L"a.b.c"})
-    EXPECT_TRUE(IsPlainFileName(good));
+  for (const wchar_t* good :
+       {L"C", L"Data", L".hidden", L"日本語 フォルダ", L"a.b.c", L"COM", L"COM0", L"COM10", L"LPT", L"LPT0", L"CONSOLE",
+        L"NULL", L"AUX1", L"xNUL", L"PRN_", L"COM\u2074", L"COM\uff11", L" CON", L"Data.x"})
+    EXPECT_TRUE(IsPlainFileName(good)) << good;
 }
 
 TEST(CheckLog, RecordLines) {
@@ -105,37 +115,50 @@ TEST(CheckLog, NewContentKeepsAtMost99OldRecordsAndNeverLineZero) {
                    "z\r\n",
                    10),
        DriveHeader() + "NEW\r\n\x89\xce\xff" + std::string(1, '\0') + "z\r\n"},
+      // The zeros an interrupted rewrite leaves after growing the file are no record.
+      {"zeros after the last line", 0, DriveHeader() + "r1\r\n" + std::string(7, '\0'),
+       DriveHeader() + "NEW\r\nr1\r\n"},
+      {"zeros after a last line without end", 0, "h\r\nr1" + std::string(3, '\0'), DriveHeader() + "NEW\r\nr1\r\n"},
   };
   for (const Row& row : rows) EXPECT_EQ(NewLogContent(row.kind, rec, row.old), row.expected) << row.name;
   EXPECT_EQ(DriveHeader().substr(0, 4), "\x94\x4e\x81\x5e");  // 年／
 }
 
-// A held file in memory that can be told to fail, recording its calls.
+// A held file in memory that can be told to fail, recording its calls. A failing write
+// may put part of its bytes down first, as a write that breaks off does.
 class FakeLogFile : public HeldLogFile {
  public:
   std::string content;
   bool hidden = false;
-  bool failGrow = false, failWrite = false, failRead = false;
+  bool failGrow = false, failShrink = false, failRead = false;
+  std::vector<size_t> failingWrites;  // the next write calls fail, each after putting down so many bytes
   std::vector<std::string> calls;
 
   bool CountsAsAbsent() override { return hidden; }
-  bool Read(std::string& bytes, size_t lines) override {
-    calls.push_back("read");
-    EXPECT_EQ(lines, kLogLinesRead);
+  bool Read(std::string& bytes, size_t lines, uint64_t minBytes) override {
+    calls.push_back("read " + std::to_string(lines));
+    EXPECT_TRUE(lines == kLogLinesRead || lines == 0) << lines;
     bytes = content;
+    EXPECT_GE(bytes.size(), std::min<uint64_t>(minBytes, content.size()));
     return !failRead;
   }
   uint64_t Size() override { return content.size(); }
   bool SetSize(uint64_t size) override {
     calls.push_back("size " + std::to_string(size));
     if (size > content.size() && failGrow) return false;
+    if (size < content.size() && failShrink) return false;
     content.resize(size, '\0');
     return true;
   }
   bool WriteFromStart(std::string_view bytes) override {
     calls.push_back("write");
-    if (failWrite) return false;
-    content.replace(0, bytes.size(), bytes);
+    if (!failingWrites.empty()) {
+      bytes = bytes.substr(0, std::min(bytes.size(), failingWrites.front()));
+      failingWrites.erase(failingWrites.begin());
+      content.replace(0, std::min(bytes.size(), content.size()), bytes);
+      return false;
+    }
+    content.replace(0, std::min(bytes.size(), content.size()), bytes);
     return true;
   }
 };
@@ -144,36 +167,164 @@ TEST(CheckLog, RewriteGrowsFirstSoAFullDiskLeavesTheOldContent) {
   FakeLogFile file;
   file.content = "h\r\nold\r\n";
   file.failGrow = true;
-  EXPECT_FALSE(RewriteLog(file, 0, "NEW"));
+  LogUndo undo;
+  EXPECT_EQ(RewriteLog(file, 0, "NEW", undo), RewriteResult::kUnchanged);
   EXPECT_EQ(file.content, "h\r\nold\r\n");
-  EXPECT_EQ(file.calls, (std::vector<std::string>{"read", "size " + std::to_string(DriveHeader().size() + 10)}));
+  EXPECT_EQ(file.calls, (std::vector<std::string>{"read 100", "size " + std::to_string(DriveHeader().size() + 10)}));
 }
 
+// Every failure once the first byte is written puts the old bytes back while the file is
+// still held: the log is never left half old and half new, and the retry that follows
+// adds the record once.
 TEST(CheckLog, RewriteCases) {
   std::string bigOld = "h\r\n" + Records(1, 150);
+  std::string longFirstLine = std::string(200, 'g') + "\r\nr1\r\n";
   struct Row {
     const char* name;
     std::string old;
-    bool hidden, failRead, failWrite;
-    bool ok;
-    std::string expected;
+    bool hidden, failRead, failShrink;
+    std::vector<size_t> failingWrites;
+    RewriteResult result;
+    std::string expected;  // after the call, and after a retry without faults:
+    std::string retried;
   } rows[] = {
-      {"shrinks", bigOld, false, false, false, true, DriveHeader() + "NEW\r\n" + Records(1, 99)},
-      {"grows", "h\r\n", false, false, false, true, DriveHeader() + "NEW\r\n"},
-      {"hidden counts as absent", "h\r\nold\r\n", true, false, false, true, DriveHeader() + "NEW\r\n"},
-      {"read fails", "h\r\nold\r\n", false, true, false, false, "h\r\nold\r\n"},
+      {"shrinks",
+       bigOld,
+       false,
+       false,
+       false,
+       {},
+       RewriteResult::kWritten,
+       DriveHeader() + "NEW\r\n" + Records(1, 99),
+       ""},
+      {"grows", "h\r\n", false, false, false, {}, RewriteResult::kWritten, DriveHeader() + "NEW\r\n", ""},
+      {"hidden counts as absent",
+       "h\r\nold\r\n",
+       true,
+       false,
+       false,
+       {},
+       RewriteResult::kWritten,
+       DriveHeader() + "NEW\r\n",
+       ""},
+      {"read fails",
+       "h\r\nold\r\n",
+       false,
+       true,
+       false,
+       {},
+       RewriteResult::kUnchanged,
+       "h\r\nold\r\n",
+       DriveHeader() + "NEW\r\nold\r\n"},
+      {"write breaks off after the file grew",
+       "h\r\nold\r\n",
+       false,
+       false,
+       false,
+       {5},
+       RewriteResult::kUnchanged,
+       "h\r\nold\r\n",
+       DriveHeader() + "NEW\r\nold\r\n"},
+      {"write breaks off past the record",
+       "h\r\nold\r\n",
+       false,
+       false,
+       false,
+       {DriveHeader().size() + 7},
+       RewriteResult::kUnchanged,
+       "h\r\nold\r\n",
+       DriveHeader() + "NEW\r\nold\r\n"},
+      {"write fails at once",
+       bigOld,
+       false,
+       false,
+       false,
+       {0},
+       RewriteResult::kUnchanged,
+       bigOld,
+       DriveHeader() + "NEW\r\n" + Records(1, 99)},
+      {"write breaks off in a file that shrinks",
+       bigOld,
+       false,
+       false,
+       false,
+       {300},
+       RewriteResult::kUnchanged,
+       bigOld,
+       DriveHeader() + "NEW\r\n" + Records(1, 99)},
+      {"truncation fails after a complete write",
+       bigOld,
+       false,
+       false,
+       true,
+       {},
+       RewriteResult::kUnchanged,
+       bigOld,
+       DriveHeader() + "NEW\r\n" + Records(1, 99)},
+      {"truncation fails under a long first line",
+       longFirstLine,
+       false,
+       false,
+       true,
+       {},
+       RewriteResult::kUnchanged,
+       longFirstLine,
+       DriveHeader() + "NEW\r\nr1\r\n"},
+      {"hidden file's bytes come back",
+       "h\r\nold\r\n",
+       true,
+       false,
+       false,
+       {4},
+       RewriteResult::kUnchanged,
+       "h\r\nold\r\n",
+       DriveHeader() + "NEW\r\n"},
   };
   for (const Row& row : rows) {
     FakeLogFile file;
     file.content = row.old;
     file.hidden = row.hidden;
     file.failRead = row.failRead;
-    file.failWrite = row.failWrite;
-    EXPECT_EQ(RewriteLog(file, 0, "NEW"), row.ok) << row.name;
+    file.failShrink = row.failShrink;
+    file.failingWrites = row.failingWrites;
+    LogUndo undo;
+    EXPECT_EQ(RewriteLog(file, 0, "NEW", undo), row.result) << row.name;
     EXPECT_EQ(file.content, row.expected) << row.name;
     if (row.hidden) {
-      EXPECT_EQ(file.calls.front(), "size " + std::to_string(row.expected.size())) << "not read";
+      for (const std::string& call : file.calls) EXPECT_NE(call, "read 100") << row.name << ": read as a log";
     }
+    if (row.retried.empty()) continue;
+    file.failRead = file.failShrink = false;
+    EXPECT_EQ(RewriteLog(file, 0, "NEW", undo), RewriteResult::kWritten) << row.name;
+    EXPECT_EQ(file.content, row.retried) << row.name;
+  }
+}
+
+// When even the old bytes cannot be put back, the call says so and keeps what restores
+// them; the next attempt, still holding the file, restores first and adds the record once.
+TEST(CheckLog, ADamagedRewriteIsRestoredBeforeTheRetry) {
+  struct Row {
+    const char* name;
+    std::string old;
+    size_t writeFailsAfter;  // of the write that breaks off; the restore after it fails at once
+  } rows[] = {
+      {"grown", "h\r\nold\r\n", 30},
+      {"shrinking", "h\r\n" + Records(1, 150), 60},
+      {"long first line", std::string(200, 'g') + "\r\nr1\r\n", 100},
+  };
+  for (const Row& row : rows) {
+    FakeLogFile file;
+    file.content = row.old;
+    file.failingWrites = {row.writeFailsAfter, 0};
+    LogUndo undo;
+    ASSERT_EQ(RewriteLog(file, 0, "NEW", undo), RewriteResult::kDamaged) << row.name;
+    EXPECT_NE(file.content, row.old) << row.name;
+    file.failingWrites = {0};
+    EXPECT_FALSE(RestoreLog(file, undo)) << row.name;
+    EXPECT_TRUE(RestoreLog(file, undo)) << row.name;
+    EXPECT_EQ(file.content, row.old) << row.name;
+    EXPECT_EQ(RewriteLog(file, 0, "NEW", undo), RewriteResult::kWritten) << row.name;
+    EXPECT_EQ(file.content, NewLogContent(0, "NEW", row.old)) << row.name;
   }
 }
 

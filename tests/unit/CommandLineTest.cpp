@@ -60,15 +60,28 @@ TEST(CommandGet, ThresholdsReadAsTheStartUpStoresThem) {
 }
 
 TEST(ArgumentText, DropsTheProgramPathOnly) {
+  const wchar_t* kTools = L"C:\\Tools\\Velmora.exe";
+  const wchar_t* kSpaced = L"C:\\Program Files\\Velmora\\Velmora.exe";
   struct Row {
-    const wchar_t *commandLine, *args;
+    const wchar_t *commandLine, *modulePath, *args;
   } rows[] = {
-      {L"Velmora.exe", L""},
-      {L"\"C:\\Program Files\\Velmora\\Velmora.exe\"", L""},
-      {L"\"C:\\Program Files\\Velmora\\Velmora.exe\" /DISK=C /SIZE=100", L"/DISK=C /SIZE=100"},
-      {L"C:\\Tools\\Velmora.exe   /DIR=C:\\My Data /SIZE=5", L"/DIR=C:\\My Data /SIZE=5"},
-      {L"\"C:\\Tools\\Velmora.exe\"/X", L"/X"},
-      {L"Velmora.exe /SIZE=1 ", L"/SIZE=1 "},
+      {L"Velmora.exe", kTools, L""},
+      {L"\"C:\\Program Files\\Velmora\\Velmora.exe\"", kSpaced, L""},
+      {L"\"C:\\Program Files\\Velmora\\Velmora.exe\" /DISK=C /SIZE=100", kSpaced, L"/DISK=C /SIZE=100"},
+      {L"C:\\Tools\\Velmora.exe   /DIR=C:\\My Data /SIZE=5", kTools, L"/DIR=C:\\My Data /SIZE=5"},
+      {L"\"C:\\Tools\\Velmora.exe\"/X", kTools, L"/X"},
+      {L"Velmora.exe /SIZE=1 ", kTools, L"/SIZE=1 "},
+      // Started through its path with spaces, unquoted, as a Run value or a task does:
+      // the program's own path is dropped whole, in any letter case.
+      {L"C:\\Program Files\\Velmora\\Velmora.exe /DISK=C /SIZE=100", kSpaced, L"/DISK=C /SIZE=100"},
+      {L"C:\\Program Files\\Velmora\\Velmora.exe", kSpaced, L""},
+      {L"c:\\PROGRAM FILES\\velmora\\VELMORA.EXE\t/X", kSpaced, L"/X"},
+      {L"\"c:\\program files\\velmora\\velmora.exe\" /X", kSpaced, L"/X"},
+      {L"C:\\Program Files\\Velmora\\Velmora /X", kSpaced, L"/X"},  // the system adds ".exe"
+      {L"C:\\Program Files\\Velmora\\Velmora.exe /X", L"\\\\?\\C:\\Program Files\\Velmora\\Velmora.exe", L"/X"},
+      {L"C:\\Program Files\\Velmora\\Velmora.exex /X", kSpaced, L"Files\\Velmora\\Velmora.exex /X"},
+      {L"Velmora /DISK=C", kSpaced, L"/DISK=C"},
+      {L"\"C:\\Program Files\\Velmora\\Velmora.exe /X", kSpaced, L""},  // an unclosed quote takes it all
   };
-  for (const Row& row : rows) EXPECT_EQ(ArgumentText(row.commandLine), row.args) << row.commandLine;
+  for (const Row& row : rows) EXPECT_EQ(ArgumentText(row.commandLine, row.modulePath), row.args) << row.commandLine;
 }

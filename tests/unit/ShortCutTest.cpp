@@ -246,6 +246,31 @@ TEST(LinkSpec, ComposesNameTargetAndArgumentsAsTyped) {
   }
 }
 
+// The link starts the program in the program folder, so a relative directory is looked
+// up from there, as the automatic run will resolve it at log-on.
+TEST(LinkSpec, RelativeDirectoriesAreLookedUpFromTheProgramFolder) {
+  struct Row {
+    const wchar_t *typed, *folder, *lookedUp;
+  } rows[] = {
+      {L"Data", L"C:\\Tools", L"C:\\Tools\\Data"},
+      {L" Data ", L"C:\\Tools", L"C:\\Tools\\Data"},
+      {L"..\\Data", L"C:\\Tools", L"C:\\Tools\\..\\Data"},
+      {L".\\a/b", L"C:\\Tools", L"C:\\Tools\\.\\a\\b"},
+      {L"Data", L"C:\\", L"C:\\Data"},
+      {L"\\Data", L"C:\\Tools", L"C:\\Data"},
+      {L"\\Data", L"\\\\srv\\share\\Tools", L"\\\\srv\\share\\Data"},
+      {L"c:Data", L"C:\\Tools", L"C:\\Tools\\Data"},
+      {L"D:Data", L"C:\\Tools", L"D:\\Data"},
+      {L"C:\\Data", L"C:\\Tools", L"C:\\Data"},
+      {L"C:/Data", L"C:\\Tools", L"C:/Data"},
+      {L"\\\\srv\\share\\x", L"C:\\Tools", L"\\\\srv\\share\\x"},
+      {L"\\\\?\\C:\\x", L"C:\\Tools", L"\\\\?\\C:\\x"},
+      {L"", L"C:\\Tools", L""},
+      {L"  ", L"C:\\Tools", L"  "},
+  };
+  for (const Row& row : rows) EXPECT_EQ(RunDirectoryPath(row.typed, row.folder), row.lookedUp) << row.typed;
+}
+
 // What the start-up link makes of its arguments: the shell starts the target with them,
 // and the start-up code reads the three keys back.
 TEST(LinkSpec, ArgumentsReadBackAsTheIntendedCheck) {

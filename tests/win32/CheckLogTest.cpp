@@ -112,6 +112,11 @@ TEST_F(CheckLogFiles, RefusedRecordsCreateNothing) {
   EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {1, true, L"..\\escape", 1, 100, 1}, kTime));
   EXPECT_FALSE(Get(kDriveLog));
   EXPECT_FALSE(Get(L"..\\escape.csv"));
+  // Directories named like devices, or with a trailing dot or space, name no log: the
+  // record would go to the device (NUL swallows it) or to another file.
+  for (const wchar_t* target : {L"NUL", L"com1", L"CON", L"AUX", L"PRN", L"LPT1", L"Data.", L"Data "})
+    EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {1, true, target, 1, 100, 1}, kTime)) << target;
+  EXPECT_FALSE(Get(L"Data.csv"));
 }
 
 TEST_F(CheckLogFiles, HiddenAndSystemFilesCountAsAbsent) {

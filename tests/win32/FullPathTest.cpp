@@ -1,10 +1,10 @@
 // The program folder's long-name form, from its short (8.3) form on a real disk.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "TempDir.h"
 #include "app/MFullPath.h"
+#include "measure/MDir.h"
 
 using velmora::testing::TempDir;
 
@@ -25,6 +25,11 @@ TEST(FullPathGetOnDisk, ExpandsShortNamesToTheLongOnes) {
   EXPECT_EQ(velmora::FullPathGet(shortPath), expected);
   EXPECT_EQ(velmora::FullPathGet(std::wstring(shortPath) + L"\\"), expected);
   EXPECT_EQ(velmora::FullPathGet(L"C:\\"), L"C:\\");
+  // The long-path form, whose "?" is no wild card, the same way.
+  EXPECT_EQ(velmora::FullPathGet(L"\\\\?\\" + std::wstring(shortPath)), L"\\\\?\\" + std::wstring(expected));
+  EXPECT_EQ(velmora::DirFind(L"\\\\?\\" + longPath, velmora::kAttrDirectory), L"Tool Box 監視");
+  EXPECT_EQ(velmora::DirFind(L"\\\\?\\" + std::wstring(shortPath), velmora::kAttrDirectory), L"Tool Box 監視");
+  EXPECT_EQ(velmora::DirFind(L"\\\\?\\" + dir.File(L"Program Files Lon?"), velmora::kAttrDirectory), L"");
 }
 
 TEST(FullPathGetOnDisk, KeepsComponentsTheLookupCannotSee) {
