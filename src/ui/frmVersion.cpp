@@ -116,7 +116,9 @@ void frmVersion::Form_Load() {
 // The link's place (1080 twips in, 900 down) is where "　　ＨＰ　：" ends on the sixth
 // line with the designed font's metrics. Where the font on this system draws its lines
 // taller or its characters wider (other fonts, high DPI), the place is taken from the
-// font itself, so the address still follows those six characters on that line.
+// font itself, so the address still follows those six characters on that line. A
+// static control advances its lines by the font's height alone (its external leading
+// is not added), so five of those heights lead to the sixth line.
 void frmVersion::PlaceLinkOnItsLine() {
   HDC dc = GetDC(lblTitle);
   HGDIOBJ old = SelectObject(dc, font_);
@@ -128,7 +130,7 @@ void frmVersion::PlaceLinkOnItsLine() {
   SelectObject(dc, old);
   ReleaseDC(lblTitle, dc);
   if (!measured) return;
-  int lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
+  int lineHeight = metrics.tmHeight;
   int left = std::max(TwipsToPixels(1080, dpi_), static_cast<int>(prefix.cx));
   int top = std::max(TwipsToPixels(900, dpi_), 5 * lineHeight);
   int height = std::max(TwipsToPixels(180, dpi_), lineHeight);
@@ -151,6 +153,7 @@ void frmVersion::ShowModal() {
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
       break;
     }
+    if (PressFocusedButtonOnEnter(msg)) continue;
     if (IsDialogMessageW(hwnd(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "../win32/ShellRecorder.h"
@@ -40,6 +41,55 @@ class Dialogs : public RunningWindow {
     return process_->WaitWindow(nullptr, kAboutCaption, 5000);
   }
   int Px(int twips) const { return TwipsToPixels(twips, Dpi()); }
+  static bool WaitForeground(HWND window) {
+    for (int i = 0; i < 100 && GetForegroundWindow() != window; ++i) Sleep(20);
+    return GetForegroundWindow() == window;
+  }
+  // Moves the focus with the Tab key until `control` has it.
+  bool TabTo(HWND control) const {
+    for (int i = 0; i < 30; ++i) {
+      if (WaitFocus(main_, control, 100)) return true;
+      PressKey(VK_TAB);
+    }
+    return false;
+  }
+  // Presses `key` on the focused control, expects the message box `text` and answers it
+  // with Enter, as a user with the keyboard does.
+  void AnswerBoxOpenedBy(WORD key, const wchar_t* text) const {
+    PressKey(key);
+    auto box = WaitMessageBox(*process_, 5000);
+    ASSERT_TRUE(box.has_value()) << "no message box";
+    EXPECT_EQ(box->text, text);
+    EXPECT_TRUE(WaitForeground(box->hwnd)) << "the box is not in front";
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitGone(box->hwnd, 5000)) << "Enter did not close the box";
+  }
+};
+
+// A top-level window of the test itself, to switch to as a user switches programs.
+class OtherProgramWindow {
+ public:
+  OtherProgramWindow()
+      : hwnd_(CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE | WS_CAPTION, 10, 10, 200, 100,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
+  ~OtherProgramWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+  OtherProgramWindow(const OtherProgramWindow&) = delete;
+  OtherProgramWindow& operator=(const OtherProgramWindow&) = delete;
+  HWND hwnd() const { return hwnd_; }
+  // Handles what the window system sent this program for a while, as a running
+  // program does.
+  void Pump() const {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 200;) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(10);
+    }
+  }
+
+ private:
+  HWND hwnd_;
 };
 
 // --- Folder picker ----------------------------------------------------------------------
@@ -202,6 +252,95 @@ TEST_F(Dialogs, AboutLinkTurnsCyanUnderThePointerAndOpensTheHomePage) {
   EXPECT_TRUE(WaitLinkShows(link, blue)) << "blue after the click";
   Click(Control(about, ids::kVerCmdEnd));
   EXPECT_TRUE(WaitGone(about, 5000));
+}
+
+// --- Keyboard focus ----------------------------------------------------------------------
+
+// With the keyboard only: the focus comes back to the control that had it after every
+// message box, modal window, the folder picker and a switch to another program, so
+// that the next key works; Enter presses a focused push button. Only the directory
+// error moves the focus (into the directory box).
+TEST_F(Dialogs, FocusComesBackWhereItWasAfterEveryInterruption) {
+  // Lives as long as the test: a window destroyed while its thread still counts it
+  // as active would hand the activation on by itself.
+  OtherProgramWindow other;
+  ASSERT_NE(other.hwnd(), nullptr);
+  const auto switchAway = [&other](HWND back) {
+    ASSERT_TRUE(Activate(other.hwnd()));
+    other.Pump();
+    EXPECT_TRUE(Activate(back)) << "did not come back to the front";
+    other.Pump();
+  };
+  struct Row {
+    const char* name;
+    int tab;      // the page
+    int focusId;  // the control focused before
+    std::function<void()> interrupt;
+    int focusAfterId;
+  } rows[] = {
+      {"message box after Space", ids::kCmdTab0, ids::kCmdShortCut0,
+       [&] {
+         SetText(Control(main_, ids::kTxtSize0), L"");
+         AnswerBoxOpenedBy(VK_SPACE, L"警告を出すサイズを設定して下さい");
+       },
+       ids::kCmdShortCut0},
+      {"message box after Enter", ids::kCmdTab0, ids::kCmdShortCut0,
+       [&] { AnswerBoxOpenedBy(VK_RETURN, L"警告を出すサイズを設定して下さい"); }, ids::kCmdShortCut0},
+      {"directory error moves the focus into the directory box", ids::kCmdTab1, ids::kCmdShortCut1,
+       [&] {
+         SetText(Control(main_, ids::kTxtDir), L"C:\\velmora-no-such-folder");
+         AnswerBoxOpenedBy(VK_SPACE, L"ディレクトリ指定が異常です");
+       },
+       ids::kTxtDir},
+      {"folder picker opened with Enter and cancelled with Escape", ids::kCmdTab1, ids::kCmdPath,
+       [&] {
+         PressKey(VK_RETURN);
+         HWND dialog = WaitFolderDialog(*process_, 5000);
+         ASSERT_NE(dialog, nullptr) << "Enter did not press \"...\"";
+         EXPECT_TRUE(WaitForeground(dialog)) << "the folder picker is not in front";
+         PressKey(VK_ESCAPE);
+         EXPECT_TRUE(WaitGone(dialog, 5000));
+       },
+       ids::kCmdPath},
+      {"About window, left for another program and back, closed with Enter", ids::kCmdTab0, ids::kTxtSize0,
+       [&] {
+         HWND about = OpenAbout();
+         ASSERT_NE(about, nullptr);
+         HWND ok = Control(about, ids::kVerCmdEnd);
+         EXPECT_TRUE(WaitFocus(about, ok)) << "OK has the focus";
+         switchAway(about);
+         EXPECT_TRUE(WaitFocus(about, ok)) << "OK has the focus again";
+         PressKey(VK_RETURN);
+         EXPECT_TRUE(WaitGone(about, 5000)) << "Enter did not press OK";
+       },
+       ids::kTxtSize0},
+      {"another program", ids::kCmdTab1, ids::kCmdRogu, [&] { switchAway(main_); }, ids::kCmdRogu},
+      {"another program, on a tab button", ids::kCmdTab0, ids::kCmdTab1, [&] { switchAway(main_); }, ids::kCmdTab1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Click(Control(main_, row.tab));
+    Settle(main_);
+    ASSERT_TRUE(Activate(main_));
+    HWND before = Control(main_, row.focusId);
+    ASSERT_TRUE(TabTo(before));
+    row.interrupt();
+    Settle(main_);
+    EXPECT_TRUE(WaitFocus(main_, Control(main_, row.focusAfterId)))
+        << "the focus is on control " << GetDlgCtrlID(FocusedControl(main_));
+  }
+  // The focus is really back: the next key works on the same button.
+  SetText(Control(main_, ids::kTxtSize0), L"");
+  Click(Control(main_, ids::kCmdTab0));
+  Settle(main_);
+  ASSERT_TRUE(TabTo(Control(main_, ids::kCmdShortCut0)));
+  AnswerBoxOpenedBy(VK_SPACE, L"警告を出すサイズを設定して下さい");
+  AnswerBoxOpenedBy(VK_SPACE, L"警告を出すサイズを設定して下さい");
+  // Enter on a tab button presses it; the focus goes on to the next control.
+  ASSERT_TRUE(TabTo(Control(main_, ids::kCmdTab1)));
+  PressKey(VK_RETURN);
+  EXPECT_TRUE(WaitFocus(main_, Control(main_, ids::kTxtDir)));
+  EXPECT_TRUE(IsWindowVisible(Control(main_, ids::kFraMain1))) << "Enter did not switch the page";
 }
 
 // --- Help -----------------------------------------------------------------------------

@@ -278,6 +278,10 @@ HWND FocusedControl(HWND top) {
   return info.hwndFocus;
 }
 
+bool WaitFocus(HWND top, HWND expected, DWORD timeoutMs) {
+  return WaitFor(timeoutMs, [&]() -> HWND { return FocusedControl(top) == expected ? top : nullptr; }) != nullptr;
+}
+
 void Click(HWND control) {
   PostMessageW(control, BM_CLICK, 0, 0);
 }

@@ -86,6 +86,9 @@ bool Activate(HWND top);
 void PressKey(WORD vk, bool shift = false);
 // The control that has the keyboard focus in the thread of this window, or null.
 HWND FocusedControl(HWND top);
+// Waits until `expected` has the keyboard focus in the thread of `top` (true) or the
+// time is over (false).
+bool WaitFocus(HWND top, HWND expected, DWORD timeoutMs = 3000);
 // Control rectangle in the top window's client coordinates, in pixels.
 RECT ClientRectOf(HWND top, HWND control);
 // Screen DPI the program lays out with.

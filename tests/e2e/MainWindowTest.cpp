@@ -184,6 +184,8 @@ TEST_F(MainWindow, ShowsTheFreeSpaceOfTheChosenDrive) {
 // Tab and Shift+Tab walk the visible page in the window's focus order; the selected
 // tab button is disabled and the other page's controls are out of reach.
 TEST_F(MainWindow, KeyboardFocusFollowsTheDesignedOrder) {
+  // At start-up the focus is on the first control Tab reaches (the drive tab is disabled).
+  EXPECT_TRUE(WaitFocus(main_, Ctl(ids::kCmdTab1))) << "focus on control " << GetDlgCtrlID(FocusedControl(main_));
   ASSERT_TRUE(Activate(main_)) << "the main window did not come to the front";
   struct Page {
     int tab;
@@ -215,6 +217,10 @@ TEST_F(MainWindow, KeyboardFocusFollowsTheDesignedOrder) {
         SendMessageW(Ctl(id), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
         EXPECT_EQ(start, 0u);
         EXPECT_EQ(end, 3u) << "the whole threshold is selected";
+        // Typing replaces the whole threshold.
+        for (WORD key : {WORD{'2'}, WORD{'5'}, WORD{'0'}}) PressKey(key);
+        for (int i = 0; i < 50 && Text(Ctl(id)) != L"250"; ++i) Sleep(20);
+        EXPECT_EQ(Text(Ctl(id)), L"250");
       }
     }
     for (size_t i = page.order.size() - 1; i-- > 0;) {
