@@ -158,24 +158,30 @@ TEST_F(Dialogs, AboutWindowShowsItsTextModallyAndOnlyOkClosesIt) {
     EXPECT_NEAR(client.bottom, Px(2130), 1);
     // The link follows "　　ＨＰ　：" on the sixth line: at its designed place where the
     // font's lines are 180 twips high, lower and further right where they are larger.
+    // Where the sixth line starts is measured as the text block draws its text: the
+    // height DrawText gives the first five lines in the window's font.
     HDC dc = GetDC(nullptr);
     HFONT font =
         CreateFontW(-MulDiv(9, Dpi(), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, L"ＭＳ ゴシック");
     HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SIZE prefix{};
-    GetTextExtentPoint32W(dc, L"　　ＨＰ　：", 6, &prefix);
+    size_t fifthEnd = 0;
+    for (int line = 0; line < 5; ++line) fifthEnd = expected.find(L"\r\n", fifthEnd) + 2;
+    const std::wstring firstFive = expected.substr(0, fifthEnd - 2);
+    const UINT kStaticText = DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_CALCRECT;
+    RECT five{0, 0, Px(4695), 0}, sixth{0, 0, Px(4695), 0};
+    DrawTextW(dc, firstFive.c_str(), -1, &five, kStaticText);
+    DrawTextW(dc, L"　　ＨＰ　：", -1, &sixth, kStaticText);
     SelectObject(dc, old);
     DeleteObject(font);
     ReleaseDC(nullptr, dc);
-    int line = metrics.tmHeight + metrics.tmExternalLeading;
+    const int line = sixth.bottom;
+    ASSERT_GT(line, 0);
     struct Row {
       int id, left, top, width, height;
     } rows[] = {
         {ids::kVerCmdEnd, Px(1440), Px(1560), Px(1455), Px(335)},
-        {ids::kVerLblHttp, std::max(Px(1080), static_cast<int>(prefix.cx)), std::max(Px(900), 5 * line), Px(3360),
-         std::max(Px(180), line)},
+        {ids::kVerLblHttp, std::max(Px(1080), static_cast<int>(sixth.right)), std::max(Px(900), static_cast<int>(five.bottom)),
+         Px(3360), std::max(Px(180), line)},
         {ids::kVerLblTitle, 0, 0, Px(4695), Px(2055)},
     };
     for (const Row& row : rows) {

@@ -231,19 +231,35 @@ TEST_F(MainWindow, KeyboardFocusFollowsTheDesignedOrder) {
   }
 }
 
-// Pictures of the main window and the About window at the screen's DPI, beside the
-// build's Velmora.exe (scripts/screenshots turns them into the README's pictures).
+// Pictures of both pages, the folder picker and the About window at the screen's DPI,
+// beside the build's Velmora.exe (scripts/screenshots turns them into the pictures of
+// the README and the help document).
 TEST_F(MainWindow, LeavesScreenshots) {
   std::wstring folder = BuiltExePath();
   folder = folder.substr(0, folder.find_last_of(L'\\')) + L"\\";
-  std::wstring dpi = std::to_wstring(Dpi());
+  std::wstring dpi = L"-" + std::to_wstring(Dpi()) + L".bmp";
+  ASSERT_TRUE(Activate(main_));
   Sleep(300);
-  EXPECT_TRUE(SaveScreenshot(folder + L"main-window-" + dpi + L".bmp", main_));
+  EXPECT_TRUE(SaveScreenshot(folder + L"main-window" + dpi, main_));
+  Click(Ctl(ids::kCmdTab1));
+  SetText(Ctl(ids::kTxtDir), L"C:\\Program Files\\Velmora");  // where it is usually installed
+  Sleep(300);
+  EXPECT_TRUE(SaveScreenshot(folder + L"directory-page" + dpi, main_));
+
+  Click(Ctl(ids::kCmdPath));
+  HWND picker = WaitFolderDialog(*process_, 5000);
+  ASSERT_NE(picker, nullptr);
+  Sleep(300);
+  EXPECT_TRUE(SaveScreenshot(folder + L"folder-picker" + dpi, picker));
+  CancelDialog(picker);
+  ASSERT_TRUE(WaitGone(picker, 5000));
+  Click(Ctl(ids::kCmdTab0));
+
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(ids::kMnuVer, 0), 0);
   HWND about = process_->WaitWindow(nullptr, L"Velmora バージョン情報", 5000);
   ASSERT_NE(about, nullptr);
   Sleep(300);
-  EXPECT_TRUE(SaveScreenshot(folder + L"about-window-" + dpi + L".bmp", about));
+  EXPECT_TRUE(SaveScreenshot(folder + L"about-window" + dpi, about));
   Click(Control(about, ids::kVerCmdEnd));
   EXPECT_TRUE(WaitGone(about, 5000));
 }
