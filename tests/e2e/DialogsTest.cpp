@@ -180,8 +180,8 @@ TEST_F(Dialogs, AboutWindowShowsItsTextModallyAndOnlyOkClosesIt) {
       int id, left, top, width, height;
     } rows[] = {
         {ids::kVerCmdEnd, Px(1440), Px(1560), Px(1455), Px(335)},
-        {ids::kVerLblHttp, std::max(Px(1080), static_cast<int>(sixth.right)), std::max(Px(900), static_cast<int>(five.bottom)),
-         Px(3360), std::max(Px(180), line)},
+        {ids::kVerLblHttp, std::max(Px(1080), static_cast<int>(sixth.right)),
+         std::max(Px(900), static_cast<int>(five.bottom)), Px(3360), std::max(Px(180), line)},
         {ids::kVerLblTitle, 0, 0, Px(4695), Px(2055)},
     };
     for (const Row& row : rows) {

@@ -1,5 +1,6 @@
 #include "Driver.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -304,6 +305,87 @@ int Dpi() {
   int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   return dpi;
+}
+
+// --- Fonts, told from the pixels of the screen --------------------------------------
+
+namespace {
+
+// The pixels of `area` of a bitmap, cut to the box around the dark ones.
+std::vector<std::string> Ink(const std::vector<COLORREF>& pixels, int width, RECT area) {
+  auto dark = [&](int x, int y) {
+    COLORREF c = pixels[static_cast<size_t>(y) * width + x];
+    return GetRValue(c) * 299 + GetGValue(c) * 587 + GetBValue(c) * 114 < 100 * 1000;
+  };
+  int left = area.right, right = area.left, top = area.bottom, bottom = area.top;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      if (dark(x, y)) {
+        left = std::min(left, x), right = std::max(right, x + 1);
+        top = std::min(top, y), bottom = std::max(bottom, y + 1);
+      }
+  std::vector<std::string> rows;
+  for (int y = top; y < bottom; ++y) {
+    std::string row;
+    for (int x = left; x < right; ++x) row += dark(x, y) ? '#' : '.';
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+RECT ClampTo(RECT area, int width, int height) {
+  return RECT{std::max(0L, area.left), std::max(0L, area.top), std::min<LONG>(width, area.right),
+              std::min<LONG>(height, area.bottom)};
+}
+
+}  // namespace
+
+std::vector<std::string> InkOnScreen(HWND control, RECT area) {
+  RECT rc;
+  GetWindowRect(control, &rc);
+  int width = rc.right - rc.left, height = rc.bottom - rc.top;
+  auto shown = Pixels(width, height, [&](HDC dc) {
+    HDC screen = GetDC(nullptr);
+    BitBlt(dc, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+  });
+  return Ink(shown, width, ClampTo(area, width, height));
+}
+
+std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& text, const FontSpec& font, UINT format,
+                                   COLORREF colour) {
+  RECT rc;
+  GetWindowRect(control, &rc);
+  int width = rc.right - rc.left, height = rc.bottom - rc.top;
+  HDC screen = GetDC(nullptr);
+  COLORREF background = GetPixel(screen, rc.left + area.left, rc.top + area.top);
+  ReleaseDC(nullptr, screen);
+  auto drawn = Pixels(width, height, [&](HDC dc) {
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all{0, 0, width, height};
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    HFONT hfont = CreateFontW(-static_cast<int>(font.points * Dpi() / 72.0 + 0.5), 0, 0, 0,
+                              font.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, font.face);
+    HGDIOBJ old = SelectObject(dc, hfont);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colour);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &all, format);
+    SelectObject(dc, old);
+    DeleteObject(hfont);
+  });
+  return Ink(drawn, width, ClampTo(area, width, height));
+}
+
+bool ShowsColour(HWND control, RECT area, COLORREF colour) {
+  RECT rc;
+  GetWindowRect(control, &rc);
+  HDC screen = GetDC(nullptr);
+  bool found = false;
+  for (int y = area.top; y < area.bottom && !found; ++y)
+    for (int x = area.left; x < area.right && !found; ++x) found = GetPixel(screen, rc.left + x, rc.top + y) == colour;
+  ReleaseDC(nullptr, screen);
+  return found;
 }
 
 bool SaveScreenshot(const std::wstring& bmpPath, HWND window) {

@@ -94,6 +94,25 @@ RECT ClientRectOf(HWND top, HWND control);
 // Screen DPI the program lays out with.
 int Dpi();
 
+// --- Fonts, told from the pixels of the screen --------------------------------------
+
+// A font as the design names it.
+struct FontSpec {
+  const wchar_t* face;
+  double points;
+  bool bold;
+};
+// The text's pixels ('#': dark, '.': light) in `area` of a control on the screen (in
+// the control's coordinates), cut to the box around the dark ones. Fonts of another
+// process cannot be read: they are compared by what they draw.
+std::vector<std::string> InkOnScreen(HWND control, RECT area);
+// The same for `text` drawn here with DrawTextW(`format`) in the font, in a box the
+// size of `control`, in `colour` on the control's own background.
+std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& text, const FontSpec& font,
+                                   UINT format, COLORREF colour);
+// Whether a pixel of `area` of the control on the screen has exactly this colour.
+bool ShowsColour(HWND control, RECT area, COLORREF colour);
+
 // Saves a screenshot of the window as it shows on the screen (of the whole screen
 // when no window is given) as a 24-bit BMP.
 bool SaveScreenshot(const std::wstring& bmpPath, HWND window = nullptr);

@@ -31,8 +31,8 @@ class MainWindow : public RunningWindow {
     RECT rc;
     GetWindowRect(control, &rc);
     HDC screen = GetDC(nullptr);
-    // A little left of the centre, clear of the caption's letters.
-    COLORREF c = GetPixel(screen, rc.left + 4, (rc.top + rc.bottom) / 2);
+    // Near the left edge, clear of the caption's letters, inside the focus rectangle.
+    COLORREF c = GetPixel(screen, rc.left + 7, (rc.top + rc.bottom) / 2);
     ReleaseDC(nullptr, screen);
     return c;
   }
@@ -69,6 +69,25 @@ TEST_F(MainWindow, ControlsSitAtTheirTwipsPositions) {
       {ids::kCmdPath, 120 + 240 + 4920, 720 + 960 + 360, 255, 255},
       {ids::kLblSiyou, 120 + 240 + 3690, 720 + 960 + 720, 1455, 300},
       {ids::kLabel2_0 + 3, 120 + 240 + 240, 720 + 3240 + 1560, 4485, 195},
+      {ids::kFrame1, 120 + 240, 720 + 960, 5295, 1215},
+      {ids::kFrame2, 120 + 240, 720 + 2280, 5295, 855},
+      {ids::kFrame3, 120 + 240, 720 + 3240, 5295, 1935},
+      {ids::kFrame7, 120 + 240, 720 + 960, 5295, 1215},
+      {ids::kFrame8, 120 + 240, 720 + 2280, 5295, 855},
+      {ids::kFrame9, 120 + 240, 720 + 3240, 5295, 1935},
+      {ids::kFrame4, 120, 6360, 3720 - 120, 495},  // ends where "ログ参照" begins
+      {ids::kLabel1_1, 120 + 240, 720 + 360, 5280, 435},
+      {ids::kDrive1, 120 + 240 + 240, 720 + 960 + 360, 2295, 315},
+      {ids::kLbl1, 120 + 240 + 3120, 720 + 960 + 405, 975, 195},
+      {ids::kCmdSiyou, 120 + 240 + 240, 720 + 960 + 720, 2295, 255},
+      {ids::kLabel4, 120 + 240 + 3120, 720 + 960 + 720, 975, 195},
+      {ids::kTxtSize1, 120 + 240 + 240, 720 + 2280 + 360, 735, 300},
+      {ids::kLblData1, 120 + 240 + 1080, 720 + 2280 + 405, 4140, 195},
+      {ids::kCmdShortCut1, 120 + 240 + 240, 720 + 3240 + 360, 4815, 375},
+      {ids::kLabel2_0 + 0, 120 + 240 + 240, 720 + 3240 + 1560, 5055, 195},
+      {ids::kLabel2_0 + 1, 120 + 240 + 240, 720 + 3240 + 960, 4965, 195},
+      {ids::kLabel2_0 + 4, 120 + 240 + 240, 720 + 3240 + 960, 4965, 195},
+      {ids::kLabel2_0 + 5, 120 + 240 + 240, 720 + 3240 + 1200, 4290, 195},
       {ids::kChkLog0, 120, 6360, 2775, 255},
       {ids::kChkLog1, 120, 6360 + 240, 2775, 255},
       {ids::kCmdRogu, 3720, 6360, 1215, 495},
@@ -102,6 +121,13 @@ TEST_F(MainWindow, ShowsItsCaptionsAndDefaults) {
       {ids::kTxtSize0, L"100"},
       {ids::kTxtSize1, L"100"},
       {ids::kLblData0, L"MB　　　MB単位で４桁まで設定できます"},
+      {ids::kLblData1, L"MB　　　MB単位で４桁まで設定できます"},
+      {ids::kFrame1, L"１．調査するドライブを選択する"},
+      {ids::kFrame2, L"２．警告を出す空きサイズを設定する"},
+      {ids::kFrame3, L"３．ショートカットを作成する"},
+      {ids::kFrame7, L"１．調査するディレクトリを指定する"},
+      {ids::kFrame8, L"２．警告を出す使用サイズを設定する"},
+      {ids::kFrame9, L"３．ショートカットを作成する"},
       {ids::kCmdShortCut0, L"調査用ショートカットをスタートアップに作成"},
       {ids::kCmdShortCut1, L"調査用ショートカットをスタートアップに作成"},
       {ids::kLabel2_0 + 0, L"＊ドライブ単位に複数作成することもできます"},
@@ -126,7 +152,54 @@ TEST_F(MainWindow, ShowsItsCaptionsAndDefaults) {
   POINT origin{0, 0};
   ClientToScreen(main_, &origin);
   EXPECT_GE(origin.y - window.top, GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) - 2);
-  EXPECT_EQ(SendMessageW(Ctl(ids::kTxtSize0), EM_GETLIMITTEXT, 0, 0), 4);
+  for (int box : {ids::kTxtSize0, ids::kTxtSize1})
+    EXPECT_EQ(SendMessageW(Ctl(box), EM_GETLIMITTEXT, 0, 0), 4) << "control " << box;
+
+  // The fonts, told apart by what they draw: each text on the screen is compared with
+  // the same text drawn here in the designed font, and must differ from it drawn in a
+  // font that is only a little different.
+  const FontSpec gothic{L"ＭＳ ゴシック", 9.75, false}, gothicBold{L"ＭＳ ゴシック", 9.75, true},
+      page{L"ＭＳ ゴシック", 12, true}, pageRegular{L"ＭＳ ゴシック", 12, false},
+      pGothic{L"ＭＳ Ｐゴシック", 9.75, false};
+  const UINT line = DT_LEFT | DT_SINGLELINE | DT_NOPREFIX, wrapped = DT_LEFT | DT_WORDBREAK | DT_NOPREFIX,
+             centred = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+  const COLORREF black = RGB(0, 0, 0), darkBlue = RGB(0, 0, 192);
+  struct FontRow {
+    int id;
+    FontSpec font, other;
+    UINT format;
+    COLORREF colour;
+    bool caption;  // a frame: its caption at the top
+    int inset;     // pixels left out at each edge (a button's border)
+  } fontRows[] = {
+      {ids::kLblData0, gothic, gothicBold, line, black, false, 0},  // the window's font
+      {ids::kFraMain0, page, pageRegular, line, black, true, 0},    // page frames
+      {ids::kFraMain1, page, pageRegular, line, darkBlue, true, 0},
+      {ids::kFrame1, gothicBold, gothic, line, black, true, 0},  // step frames
+      {ids::kFrame8, gothicBold, gothic, line, black, true, 0},
+      {ids::kLabel1_0, gothicBold, gothic, wrapped, black, false, 0},  // headlines
+      {ids::kLabel1_1, gothicBold, gothic, wrapped, black, false, 0},
+      {ids::kCmdPath, pGothic, gothic, centred, black, false, 2},  // "..."
+  };
+  for (const FontRow& row : fontRows) {
+    HWND control = Ctl(row.id);
+    if (!IsWindowVisible(control)) {
+      Click(Ctl(row.id == ids::kFraMain1 || IsChild(Ctl(ids::kFraMain1), control) ? ids::kCmdTab1 : ids::kCmdTab0));
+      for (int i = 0; i < 50 && !IsWindowVisible(control); ++i) Sleep(20);
+      Sleep(200);
+    }
+    RECT rc;
+    GetWindowRect(control, &rc);
+    RECT area{row.inset, row.inset, rc.right - rc.left - row.inset, rc.bottom - rc.top - row.inset};
+    if (row.caption) area.bottom = static_cast<LONG>(row.font.points * Dpi() / 72.0 * 1.3);
+    std::wstring text = Text(control);
+    auto shown = InkOnScreen(control, area);
+    EXPECT_FALSE(shown.empty()) << "control " << row.id << " shows no text";
+    EXPECT_EQ(shown, InkOfText(control, area, text, row.font, row.format, row.colour))
+        << "control " << row.id << " is not drawn in " << row.font.points << " pt";
+    EXPECT_NE(shown, InkOfText(control, area, text, row.other, row.format, row.colour))
+        << "control " << row.id << ": the comparison cannot tell the fonts apart";
+  }
 }
 
 TEST_F(MainWindow, TabsSwitchPagesAndKeepWhatWasTyped) {
@@ -138,6 +211,11 @@ TEST_F(MainWindow, TabsSwitchPagesAndKeepWhatWasTyped) {
   EXPECT_TRUE(IsWindowEnabled(tab1));
   EXPECT_EQ(PixelAtCentre(tab0), RGB(0, 0, 255));
   EXPECT_EQ(PixelAtCentre(tab1), RGB(192, 192, 192));
+  // Page captions: the drive page's in the default colour, the directory page's dark blue.
+  const RECT captionBand{0, 0, Px(5775), Px(240)};
+  const COLORREF darkBlue = RGB(0, 0, 192);
+  EXPECT_TRUE(ShowsColour(page0, captionBand, GetSysColor(COLOR_BTNTEXT)));
+  EXPECT_FALSE(ShowsColour(page0, captionBand, darkBlue));
 
   SetText(Ctl(ids::kTxtSize0), L"250");
   Click(tab1);
@@ -148,6 +226,7 @@ TEST_F(MainWindow, TabsSwitchPagesAndKeepWhatWasTyped) {
   EXPECT_FALSE(IsWindowEnabled(tab1));
   EXPECT_EQ(PixelAtCentre(tab0), RGB(192, 192, 192));
   EXPECT_EQ(PixelAtCentre(tab1), RGB(0, 0, 255));
+  EXPECT_TRUE(ShowsColour(page1, captionBand, darkBlue)) << "the directory page's caption is not dark blue";
   SetText(Ctl(ids::kTxtDir), L"C:\\Data");
 
   Click(tab0);
@@ -221,6 +300,10 @@ TEST_F(MainWindow, KeyboardFocusFollowsTheDesignedOrder) {
         for (WORD key : {WORD{'2'}, WORD{'5'}, WORD{'0'}}) PressKey(key);
         for (int i = 0; i < 50 && Text(Ctl(id)) != L"250"; ++i) Sleep(20);
         EXPECT_EQ(Text(Ctl(id)), L"250");
+        // At most four characters.
+        for (WORD key : {WORD{'1'}, WORD{'2'}}) PressKey(key);
+        for (int i = 0; i < 50 && Text(Ctl(id)) != L"2501"; ++i) Sleep(20);
+        EXPECT_EQ(Text(Ctl(id)), L"2501");
       }
     }
     for (size_t i = page.order.size() - 1; i-- > 0;) {
