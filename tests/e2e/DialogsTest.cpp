@@ -192,6 +192,19 @@ TEST_F(Dialogs, AboutWindowShowsItsTextModallyAndOnlyOkClosesIt) {
       EXPECT_NEAR(rc.bottom - rc.top, row.height, 1) << row.id;
     }
 
+    // The window's font, ＭＳ ゴシック 9 pt, told by the text block's lines above the link.
+    Settle(about);
+    HWND title = Control(about, ids::kVerLblTitle);
+    RECT above{0, 0, Px(4695), ClientRectOf(about, Control(about, ids::kVerLblHttp)).top};
+    const UINT kStaticDraw = DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX;
+    auto shown = InkOnScreen(title, above);
+    EXPECT_FALSE(shown.empty());
+    EXPECT_EQ(shown,
+              InkOfText(title, above, expected, {L"ＭＳ ゴシック", 9, false}, kStaticDraw, GetSysColor(COLOR_BTNTEXT)));
+    EXPECT_NE(shown, InkOfText(title, above, expected, {L"ＭＳ ゴシック", 9.75, false}, kStaticDraw,
+                               GetSysColor(COLOR_BTNTEXT)))
+        << "the comparison cannot tell the sizes apart";
+
     // No Close command: the title bar's close button and the Close command do nothing.
     PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
     Settle(about);

@@ -27,6 +27,21 @@ class MainWindow : public RunningWindow {
     return control;
   }
   int Px(int twips) const { return TwipsToPixels(twips, Dpi()); }
+  // The text of the tooltip that shows while the pointer rests on the control, once it
+  // reads `expected` or after a few seconds.
+  std::wstring TooltipOver(HWND control, const std::wstring& expected) const {
+    SetCursorPos(0, 0);
+    Sleep(100);
+    RECT rc;
+    GetWindowRect(control, &rc);
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    std::wstring seen;
+    for (int i = 0; i < 150 && seen != expected; ++i) {
+      if (HWND tip = process_->WaitWindow(L"tooltips_class32", nullptr, 0)) seen = Text(tip);
+      Sleep(20);
+    }
+    return seen;
+  }
   COLORREF PixelAtCentre(HWND control) const {
     RECT rc;
     GetWindowRect(control, &rc);
@@ -152,6 +167,19 @@ TEST_F(MainWindow, ShowsItsCaptionsAndDefaults) {
   POINT origin{0, 0};
   ClientToScreen(main_, &origin);
   EXPECT_GE(origin.y - window.top, GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) - 2);
+  // Tooltips, as they show under the resting pointer (the measure button is on the
+  // directory page).
+  Click(Ctl(ids::kCmdTab1));
+  const wchar_t kLogTip[] = L"調査時のログを残します　最大１００行（５ＫＢ程度）までです";
+  const Row tips[] = {
+      {ids::kCmdSiyou, L"多少、計算に時間がかかります"},
+      {ids::kChkLog0, kLogTip},
+      {ids::kChkLog1, kLogTip},
+      {ids::kCmdRogu, L"ログのあるフォルダを表示します"},
+  };
+  for (const Row& tip : tips) EXPECT_EQ(TooltipOver(Ctl(tip.id), tip.text), tip.text) << "control " << tip.id;
+  SetCursorPos(0, 0);
+
   for (int box : {ids::kTxtSize0, ids::kTxtSize1})
     EXPECT_EQ(SendMessageW(Ctl(box), EM_GETLIMITTEXT, 0, 0), 4) << "control " << box;
 
