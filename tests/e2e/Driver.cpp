@@ -388,6 +388,81 @@ bool ShowsColour(HWND control, RECT area, COLORREF colour) {
   return found;
 }
 
+std::optional<std::string> ShownPointer() {
+  // XFixes hands out the cursor image; Python's ctypes reaches it without a compiler.
+  static const char kScript[] = R"(/usr/bin/python3 - <<'EOF'
+import ctypes, sys
+x11 = ctypes.CDLL('libX11.so.6'); xf = ctypes.CDLL('libXfixes.so.3')
+class Img(ctypes.Structure):
+    _fields_ = [('x', ctypes.c_short), ('y', ctypes.c_short), ('width', ctypes.c_ushort), ('height', ctypes.c_ushort),
+                ('xhot', ctypes.c_ushort), ('yhot', ctypes.c_ushort), ('serial', ctypes.c_ulong),
+                ('pixels', ctypes.POINTER(ctypes.c_ulong)), ('atom', ctypes.c_ulong), ('name', ctypes.c_char_p)]
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+d = x11.XOpenDisplay(None)
+if not d: sys.exit(3)
+a, b = ctypes.c_int(4), ctypes.c_int(0)
+xf.XFixesQueryVersion.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
+xf.XFixesQueryVersion(d, ctypes.byref(a), ctypes.byref(b))
+xf.XFixesGetCursorImage.restype = ctypes.POINTER(Img)
+xf.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+p = xf.XFixesGetCursorImage(d)
+if not p: sys.exit(4)
+i = p.contents
+print(i.width, i.height, i.xhot, i.yhot)
+for y in range(i.height):
+    print(' '.join('%08x' % (i.pixels[y * i.width + x] & 0xffffffff) for x in range(i.width)))
+EOF)";
+  std::string output;
+  auto status = RunLinuxShell(kScript, 15000, &output);
+  if (!status) return std::nullopt;
+  if (*status != 0) return "the pointer could not be read (" + std::to_string(*status) + "): " + output;
+  return output;
+}
+
+std::string PointerOfResource(const std::wstring& file, int id) {
+  HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return "no module";
+  auto cursor = static_cast<HCURSOR>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_CURSOR, 0, 0, 0));
+  std::string text = "no cursor";
+  ICONINFO info{};
+  if (cursor && GetIconInfo(cursor, &info)) {
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    int width = mask.bmWidth, height = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
+    auto bits = [&](HBITMAP bitmap, int rows) {
+      std::vector<DWORD> pixels(static_cast<size_t>(width) * rows);
+      BITMAPINFO bi{};
+      bi.bmiHeader = {sizeof bi.bmiHeader, width, -rows, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+      HDC screen = GetDC(nullptr);
+      GetDIBits(screen, bitmap, 0, static_cast<UINT>(rows), pixels.data(), &bi, DIB_RGB_COLORS);
+      ReleaseDC(nullptr, screen);
+      return pixels;
+    };
+    auto andMask = bits(info.hbmMask, mask.bmHeight);
+    auto colour = info.hbmColor ? bits(info.hbmColor, height)
+                                : std::vector<DWORD>(andMask.begin() + width * height, andMask.end());
+    char line[64];
+    snprintf(line, sizeof line, "%d %d %lu %lu\n", width, height, info.xHotspot, info.yHotspot);
+    text = line;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        size_t at = static_cast<size_t>(y) * width + x;
+        // Where the AND mask is clear the colour shows, opaque; elsewhere the screen does.
+        DWORD argb = (andMask[at] & 0xFFFFFF) == 0 ? 0xFF000000 | (colour[at] & 0xFFFFFF) : 0;
+        snprintf(line, sizeof line, x ? " %08lx" : "%08lx", static_cast<unsigned long>(argb));
+        text += line;
+      }
+      text += "\n";
+    }
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+  }
+  if (cursor) DestroyCursor(cursor);
+  FreeLibrary(module);
+  return text;
+}
+
 bool SaveScreenshot(const std::wstring& bmpPath, HWND window) {
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (window) GetWindowRect(window, &area);

@@ -113,6 +113,13 @@ std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& 
 // Whether a pixel of `area` of the control on the screen has exactly this colour.
 bool ShowsColour(HWND control, RECT area, COLORREF colour);
 
+// The mouse pointer as the display shows it: "width height hotX hotY", then one line
+// per row of ARGB pixels in hexadecimal (fully transparent pixels as 00000000). Read
+// from the X server on the Linux side under Wine; nothing elsewhere.
+std::optional<std::string> ShownPointer();
+// A cursor resource of a program file, in the same form, as the display shows it.
+std::string PointerOfResource(const std::wstring& file, int id);
+
 // Saves a screenshot of the window as it shows on the screen (of the whole screen
 // when no window is given) as a 24-bit BMP.
 bool SaveScreenshot(const std::wstring& bmpPath, HWND window = nullptr);
