@@ -336,6 +336,18 @@ TEST_F(Dialogs, FocusComesBackWhereItWasAfterEveryInterruption) {
          EXPECT_TRUE(WaitGone(about, 5000)) << "Enter did not press OK";
        },
        ids::kTxtSize0},
+      {"About window opened from the menu bar with the keyboard", ids::kCmdTab1, ids::kTxtSize1,
+       [&] {
+         PressKey(VK_F10);
+         PressKey(VK_RIGHT);
+         PressKey(VK_RETURN);
+         HWND about = process_->WaitWindow(nullptr, kAboutCaption, 5000);
+         ASSERT_NE(about, nullptr) << "F10, Right, Enter did not open the About window";
+         EXPECT_TRUE(WaitFocus(about, Control(about, ids::kVerCmdEnd)));
+         PressKey(VK_SPACE);
+         EXPECT_TRUE(WaitGone(about, 5000)) << "Space did not press OK";
+       },
+       ids::kTxtSize1},
       {"another program", ids::kCmdTab1, ids::kCmdRogu, [&] { switchAway(main_); }, ids::kCmdRogu},
       {"another program, on a tab button", ids::kCmdTab0, ids::kCmdTab1, [&] { switchAway(main_); }, ids::kCmdTab1},
   };
