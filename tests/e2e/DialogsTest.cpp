@@ -255,8 +255,9 @@ TEST_F(Dialogs, AboutLinkTurnsCyanUnderThePointerAndOpensTheHomePage) {
   SetCursorPos(linkRect.left + 10, (linkRect.top + linkRect.bottom) / 2);
   EXPECT_TRUE(WaitLinkShows(link, cyan)) << "not cyan under the pointer";
   // The pointer over the link is the program's own pointing hand.
-  if (auto shown = ShownPointer())
+  if (auto shown = ShownPointer()) {
     EXPECT_EQ(*shown, PointerOfResource(dir_.Exe(), ids::kHandCursor)) << "not the program's hand";
+  }
   SetCursorPos(aboutRect.left + 10, aboutRect.top + 10);
   EXPECT_TRUE(WaitLinkShows(link, blue)) << "not blue again over the text";
   EXPECT_FALSE(LinkShows(link, cyan));
