@@ -1,5 +1,7 @@
 #include "app/About.h"
 
+#include <algorithm>
+
 #include "base/Texts.h"
 
 namespace velmora {
@@ -38,6 +40,14 @@ std::wstring AboutText(const AboutInfo& info) {
   text += crlf;
   text += std::wstring(6, L'\u3000') + info.notice + crlf;
   return text;
+}
+
+LinkPlace HomePageLinkPlace(const LinkPlace& designed, const AboutFontMeasure& font) {
+  LinkPlace place;
+  place.left = std::max(designed.left, font.homePagePrefixWidth);
+  place.top = std::max(designed.top, 5 * font.height);
+  place.height = std::max(designed.height, font.height);
+  return place;
 }
 
 std::wstring AboutCaption(const std::wstring& product) {

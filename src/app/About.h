@@ -39,6 +39,27 @@ std::wstring AboutText(const AboutInfo& info);
 // The window caption: the product name followed by " バージョン情報".
 std::wstring AboutCaption(const std::wstring& product);
 
+// A rectangle's place and height, in pixels.
+struct LinkPlace {
+  int left = 0;
+  int top = 0;
+  int height = 0;
+};
+
+// What the window's font measures, as the system reports it (its text metrics), and
+// the width of "　　ＨＰ　：" drawn in it.
+struct AboutFontMeasure {
+  int height = 0;           // tmHeight
+  int externalLeading = 0;  // tmExternalLeading
+  int homePagePrefixWidth = 0;
+};
+
+// Where the homepage link goes: at its designed place, or further right and lower where
+// the font needs more room, so that it follows "　　ＨＰ　：" on the sixth line of the
+// text block. A static control advances its lines by the font's height alone (the
+// external leading does not count), so the sixth line starts five heights down.
+LinkPlace HomePageLinkPlace(const LinkPlace& designed, const AboutFontMeasure& font);
+
 // Link colours, written as the window system writes them (0xBBGGRR).
 inline constexpr uint32_t kLinkBlue = 0xFF0000;
 inline constexpr uint32_t kLinkCyan = 0xFFFF00;

@@ -15,6 +15,7 @@ enum : int {
   kLabel2_0 = 180,  // Label2(0) .. Label2(5) are 180 .. 185
   kChkLog0 = 191, kChkLog1 = 192,
   kCmdRogu = 201, kCmdEnd = 202,
+  kFrame1 = 211, kFrame2 = 212, kFrame3 = 213, kFrame4 = 214, kFrame7 = 217, kFrame8 = 218, kFrame9 = 219,
   kMnuHelp = 301, kMnuVer = 302,
   kTimer1 = 401,
 };

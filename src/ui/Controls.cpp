@@ -1,5 +1,9 @@
 #include "ui/Controls.h"
 
+#include <commctrl.h>
+
+#include <cwchar>
+
 namespace velmora::ui {
 
 std::wstring GetText(HWND control) {
@@ -16,6 +20,18 @@ void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title
   MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK | icon);
 }
 
+bool PressFocusedButtonOnEnter(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN || !msg.hwnd || msg.hwnd != GetFocus()) return false;
+  wchar_t cls[16] = L"";
+  if (!GetClassNameW(msg.hwnd, cls, 16) || _wcsicmp(cls, WC_BUTTONW) != 0) return false;
+  LONG type = GetWindowLongW(msg.hwnd, GWL_STYLE) & BS_TYPEMASK;
+  // Owner-drawn buttons are push buttons with their own face (the tab buttons).
+  if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && type != BS_OWNERDRAW) return false;
+  if (!IsWindowEnabled(msg.hwnd)) return false;
+  SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
+  return true;
+}
+
 void DoEvents() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -23,6 +39,7 @@ void DoEvents() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
+    if (PressFocusedButtonOnEnter(msg)) continue;
     HWND top = GetAncestor(msg.hwnd, GA_ROOT);
     if (top && IsDialogMessageW(top, &msg)) continue;
     TranslateMessage(&msg);

@@ -14,6 +14,11 @@ void SetText(HWND control, const std::wstring& text);
 // MB_ICONEXCLAMATION or MB_ICONINFORMATION.
 void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title, UINT icon);
 
+// Enter on a focused push button presses it, as in the system's own dialogs (where a
+// window's keyboard handling would otherwise give Enter to a default button). True when
+// `msg` was that key and the button has been pressed.
+bool PressFocusedButtonOnEnter(const MSG& msg);
+
 // Processes every pending window message of this thread once, then returns.
 void DoEvents();
 

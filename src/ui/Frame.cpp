@@ -82,12 +82,12 @@ void RegisterFrameClass() {
 
 }  // namespace
 
-HWND CreateFrame(HWND parent, const wchar_t* caption, const FrameStyle& style, int left, int top, int width,
-                 int height) {
+HWND CreateFrame(HWND parent, const wchar_t* caption, const FrameStyle& style, int left, int top, int width, int height,
+                 int id) {
   RegisterFrameClass();
-  return CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                         left, top, width, height, parent, nullptr, GetModuleHandleW(nullptr),
-                         const_cast<FrameStyle*>(&style));
+  return CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left, top,
+                         width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr), const_cast<FrameStyle*>(&style));
 }
 
 }  // namespace velmora::ui

@@ -13,7 +13,8 @@ struct FrameStyle {
   bool border = true;            // false: a plain container without border or caption
 };
 
+// `id` is the frame's control id, by which tests and tools find it.
 HWND CreateFrame(HWND parent, const wchar_t* caption, const FrameStyle& style, int left, int top, int width,
-                 int height);
+                 int height, int id = 0);
 
 }  // namespace velmora::ui

@@ -48,7 +48,32 @@ LRESULT CALLBACK Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return self->Handle(msg, wp, lp);
 }
 
+void Window::RestoreFocus() {
+  if (!IsWindowVisible(hwnd_)) return;
+  HWND target = savedFocus_;
+  if (!target || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
+    target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  if (target) SetFocus(target);
+}
+
 LRESULT Window::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
+        break;
+      }
+      if (HIWORD(wp) || !IsWindowVisible(hwnd_)) break;  // minimised or hidden: as the system does
+      RestoreFocus();
+      return 0;
+    case WM_SETFOCUS:
+      // The window itself takes no keys: its control does.
+      RestoreFocus();
+      return 0;
+    default:
+      break;
+  }
   if (msg == WM_COMMAND) {
     auto it = routes_.find({HIWORD(wp), LOWORD(wp)});
     if (it != routes_.end()) {

@@ -88,9 +88,10 @@ HWND frmVelmora1::Child(HWND parent, const wchar_t* cls, const wchar_t* text, DW
 
 void frmVelmora1::CreateControls() {
   HWND w = hwnd();
-  auto frame = [&](HWND parent, const wchar_t* caption, HFONT font, COLORREF color, int l, int t, int wd, int h) {
+  auto frame = [&](HWND parent, const wchar_t* caption, HFONT font, COLORREF color, int id, int l, int t, int wd,
+                   int h) {
     return CreateFrame(parent, caption, FrameStyle{font, color, true}, TwipsToPixels(l, dpi_), TwipsToPixels(t, dpi_),
-                       TwipsToPixels(wd, dpi_), TwipsToPixels(h, dpi_));
+                       TwipsToPixels(wd, dpi_), TwipsToPixels(h, dpi_), id);
   };
   const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
   const DWORD label = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
@@ -103,20 +104,19 @@ void frmVelmora1::CreateControls() {
       Child(w, WC_BUTTONW, texts::kTabDir, WS_TABSTOP | BS_OWNERDRAW, ids::kCmdTab1, 3120, 120, 2775, 375, nullptr);
 
   // Drive check page.
-  fraMain[0] = frame(w, texts::kPageDrive, fontPage_, CLR_DEFAULT, 120, 720, 5775, 5415);
-  SetWindowLongPtrW(fraMain[0], GWLP_ID, ids::kFraMain0);
+  fraMain[0] = frame(w, texts::kPageDrive, fontPage_, CLR_DEFAULT, ids::kFraMain0, 120, 720, 5775, 5415);
   Label1[0] =
       Child(fraMain[0], WC_STATICW, texts::kHeadlineDrive, headline, ids::kLabel1_0, 240, 360, 5280, 435, fontBold_);
-  Frame1 = frame(fraMain[0], texts::kFrame1, fontBold_, CLR_DEFAULT, 240, 960, 5295, 1215);
+  Frame1 = frame(fraMain[0], texts::kFrame1, fontBold_, CLR_DEFAULT, ids::kFrame1, 240, 960, 5295, 1215);
   // Drive1 belongs here in the focus order; CreateInteractiveParts makes it.
   lbl1 = Child(Frame1, WC_STATICW, texts::kLbl1, label, ids::kLbl1, 3120, 405, 975, 195, nullptr);
   lblAki = Child(Frame1, WC_STATICW, texts::kLblAkiDesign, SS_RIGHT | SS_NOPREFIX, ids::kLblAki, 3720, 400, 1455, 300,
                  nullptr);
-  Frame2 = frame(fraMain[0], texts::kFrame2, fontBold_, CLR_DEFAULT, 240, 2280, 5295, 855);
+  Frame2 = frame(fraMain[0], texts::kFrame2, fontBold_, CLR_DEFAULT, ids::kFrame2, 240, 2280, 5295, 855);
   txtSize[0] = Child(Frame2, WC_EDITW, texts::kSizeDefault, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtSize0, 240, 360, 735,
                      300, nullptr);
   lblData[0] = Child(Frame2, WC_STATICW, texts::kLblData, label, ids::kLblData0, 1080, 405, 4140, 195, nullptr);
-  Frame3 = frame(fraMain[0], texts::kFrame3, fontBold_, CLR_DEFAULT, 240, 3240, 5295, 1935);
+  Frame3 = frame(fraMain[0], texts::kFrame3, fontBold_, CLR_DEFAULT, ids::kFrame3, 240, 3240, 5295, 1935);
   cmdShortCut[0] =
       Child(Frame3, WC_BUTTONW, texts::kCmdShortCut, button, ids::kCmdShortCut0, 240, 360, 4815, 375, nullptr);
   Label2[1] = Child(Frame3, WC_STATICW, texts::kLabel2_1, label, ids::kLabel2_0 + 1, 240, 960, 4965, 195, nullptr);
@@ -124,11 +124,10 @@ void frmVelmora1::CreateControls() {
   Label2[0] = Child(Frame3, WC_STATICW, texts::kLabel2_0, label, ids::kLabel2_0 + 0, 240, 1560, 5055, 195, nullptr);
 
   // Directory check page, designed beside the drive page.
-  fraMain[1] = frame(w, texts::kPageDir, fontPage_, kDirPageCaption, 6000, 720, 5775, 5415);
-  SetWindowLongPtrW(fraMain[1], GWLP_ID, ids::kFraMain1);
+  fraMain[1] = frame(w, texts::kPageDir, fontPage_, kDirPageCaption, ids::kFraMain1, 6000, 720, 5775, 5415);
   Label1[1] =
       Child(fraMain[1], WC_STATICW, texts::kHeadlineDir, headline, ids::kLabel1_1, 240, 360, 5280, 435, fontBold_);
-  Frame7 = frame(fraMain[1], texts::kFrame7, fontBold_, CLR_DEFAULT, 240, 960, 5295, 1215);
+  Frame7 = frame(fraMain[1], texts::kFrame7, fontBold_, CLR_DEFAULT, ids::kFrame7, 240, 960, 5295, 1215);
   txtDir = Child(Frame7, WC_EDITW, texts::kTxtDirDesign, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtDir, 240, 360, 4695, 285,
                  nullptr);
   cmdPath = Child(Frame7, WC_BUTTONW, texts::kCmdPath, button, ids::kCmdPath, 4920, 360, 255, 255, fontPGothic_);
@@ -136,11 +135,11 @@ void frmVelmora1::CreateControls() {
   Label4 = Child(Frame7, WC_STATICW, texts::kLabel4, label, ids::kLabel4, 3120, 720, 975, 195, nullptr);
   lblSiyou = Child(Frame7, WC_STATICW, texts::kLblSiyouInitial, SS_RIGHT | SS_NOPREFIX, ids::kLblSiyou, 3690, 720, 1455,
                    300, nullptr);
-  Frame8 = frame(fraMain[1], texts::kFrame8, fontBold_, CLR_DEFAULT, 240, 2280, 5295, 855);
+  Frame8 = frame(fraMain[1], texts::kFrame8, fontBold_, CLR_DEFAULT, ids::kFrame8, 240, 2280, 5295, 855);
   txtSize[1] = Child(Frame8, WC_EDITW, texts::kSizeDefault, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtSize1, 240, 360, 735,
                      300, nullptr);
   lblData[1] = Child(Frame8, WC_STATICW, texts::kLblData, label, ids::kLblData1, 1080, 405, 4140, 195, nullptr);
-  Frame9 = frame(fraMain[1], texts::kFrame9, fontBold_, CLR_DEFAULT, 240, 3240, 5295, 1935);
+  Frame9 = frame(fraMain[1], texts::kFrame9, fontBold_, CLR_DEFAULT, ids::kFrame9, 240, 3240, 5295, 1935);
   cmdShortCut[1] =
       Child(Frame9, WC_BUTTONW, texts::kCmdShortCut, button, ids::kCmdShortCut1, 240, 360, 4815, 375, nullptr);
   Label2[4] = Child(Frame9, WC_STATICW, texts::kLabel2_4, label, ids::kLabel2_0 + 4, 240, 960, 4965, 195, nullptr);
@@ -155,8 +154,9 @@ void frmVelmora1::CreateControls() {
   // The common row. Frame4 is an invisible container; it is designed 3855 twips wide,
   // which would reach under the log-folder button, so its window ends where the button
   // begins (the check boxes inside are 2775 twips wide).
-  Frame4 = CreateFrame(w, L"", FrameStyle{nullptr, CLR_DEFAULT, false}, TwipsToPixels(120, dpi_),
-                       TwipsToPixels(6360, dpi_), TwipsToPixels(3720 - 120, dpi_), TwipsToPixels(495, dpi_));
+  Frame4 =
+      CreateFrame(w, L"", FrameStyle{nullptr, CLR_DEFAULT, false}, TwipsToPixels(120, dpi_), TwipsToPixels(6360, dpi_),
+                  TwipsToPixels(3720 - 120, dpi_), TwipsToPixels(495, dpi_), ids::kFrame4);
   chkLog[0] =
       Child(Frame4, WC_BUTTONW, texts::kChkLogCsv, WS_TABSTOP | BS_3STATE, ids::kChkLog0, 0, 0, 2775, 255, nullptr);
   chkLog[1] =
@@ -311,6 +311,7 @@ bool frmVelmora1::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 int frmVelmora1::Run() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (PressFocusedButtonOnEnter(msg)) continue;
     if (IsDialogMessageW(hwnd(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

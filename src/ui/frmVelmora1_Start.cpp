@@ -49,6 +49,7 @@ void frmVelmora1::Form_Load() {
   CurTab = -1;
   cmdTab_Click(0);
   ShowWindow(hwnd(), SW_SHOW);
+  RestoreFocus();  // on the first control the Tab key reaches
   UpdateWindow(hwnd());
 }
 

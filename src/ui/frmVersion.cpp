@@ -116,7 +116,8 @@ void frmVersion::Form_Load() {
 // The link's place (1080 twips in, 900 down) is where "　　ＨＰ　：" ends on the sixth
 // line with the designed font's metrics. Where the font on this system draws its lines
 // taller or its characters wider (other fonts, high DPI), the place is taken from the
-// font itself, so the address still follows those six characters on that line.
+// font itself (HomePageLinkPlace), so the address still follows those six characters on
+// that line.
 void frmVersion::PlaceLinkOnItsLine() {
   HDC dc = GetDC(lblTitle);
   HGDIOBJ old = SelectObject(dc, font_);
@@ -128,11 +129,11 @@ void frmVersion::PlaceLinkOnItsLine() {
   SelectObject(dc, old);
   ReleaseDC(lblTitle, dc);
   if (!measured) return;
-  int lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
-  int left = std::max(TwipsToPixels(1080, dpi_), static_cast<int>(prefix.cx));
-  int top = std::max(TwipsToPixels(900, dpi_), 5 * lineHeight);
-  int height = std::max(TwipsToPixels(180, dpi_), lineHeight);
-  SetWindowPos(lblHttp, nullptr, left, top, TwipsToPixels(3360, dpi_), height, SWP_NOZORDER | SWP_NOACTIVATE);
+  LinkPlace designed{TwipsToPixels(1080, dpi_), TwipsToPixels(900, dpi_), TwipsToPixels(180, dpi_)};
+  LinkPlace place = HomePageLinkPlace(
+      designed, AboutFontMeasure{metrics.tmHeight, metrics.tmExternalLeading, static_cast<int>(prefix.cx)});
+  SetWindowPos(lblHttp, nullptr, place.left, place.top, TwipsToPixels(3360, dpi_), place.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void frmVersion::ShowModal() {
@@ -151,6 +152,7 @@ void frmVersion::ShowModal() {
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
       break;
     }
+    if (PressFocusedButtonOnEnter(msg)) continue;
     if (IsDialogMessageW(hwnd(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

@@ -1,5 +1,6 @@
 #include "Driver.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -287,6 +288,10 @@ HWND FocusedControl(HWND top) {
   return info.hwndFocus;
 }
 
+bool WaitFocus(HWND top, HWND expected, DWORD timeoutMs) {
+  return WaitFor(timeoutMs, [&]() -> HWND { return FocusedControl(top) == expected ? top : nullptr; }) != nullptr;
+}
+
 void Click(HWND control) {
   PostMessageW(control, BM_CLICK, 0, 0);
 }
@@ -309,6 +314,162 @@ int Dpi() {
   int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   return dpi;
+}
+
+// --- Fonts, told from the pixels of the screen --------------------------------------
+
+namespace {
+
+// The pixels of `area` of a bitmap, cut to the box around the dark ones.
+std::vector<std::string> Ink(const std::vector<COLORREF>& pixels, int width, RECT area) {
+  auto dark = [&](int x, int y) {
+    COLORREF c = pixels[static_cast<size_t>(y) * width + x];
+    return GetRValue(c) * 299 + GetGValue(c) * 587 + GetBValue(c) * 114 < 100 * 1000;
+  };
+  int left = area.right, right = area.left, top = area.bottom, bottom = area.top;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      if (dark(x, y)) {
+        left = std::min(left, x), right = std::max(right, x + 1);
+        top = std::min(top, y), bottom = std::max(bottom, y + 1);
+      }
+  std::vector<std::string> rows;
+  for (int y = top; y < bottom; ++y) {
+    std::string row;
+    for (int x = left; x < right; ++x) row += dark(x, y) ? '#' : '.';
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+RECT ClampTo(RECT area, int width, int height) {
+  return RECT{std::max(0L, area.left), std::max(0L, area.top), std::min<LONG>(width, area.right),
+              std::min<LONG>(height, area.bottom)};
+}
+
+}  // namespace
+
+std::vector<std::string> InkOnScreen(HWND control, RECT area) {
+  RECT rc;
+  GetWindowRect(control, &rc);
+  int width = rc.right - rc.left, height = rc.bottom - rc.top;
+  auto shown = Pixels(width, height, [&](HDC dc) {
+    HDC screen = GetDC(nullptr);
+    BitBlt(dc, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+  });
+  return Ink(shown, width, ClampTo(area, width, height));
+}
+
+std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& text, const FontSpec& font, UINT format,
+                                   COLORREF colour) {
+  RECT rc;
+  GetWindowRect(control, &rc);
+  int width = rc.right - rc.left, height = rc.bottom - rc.top;
+  HDC screen = GetDC(nullptr);
+  COLORREF background = GetPixel(screen, rc.left + area.left, rc.top + area.top);
+  ReleaseDC(nullptr, screen);
+  auto drawn = Pixels(width, height, [&](HDC dc) {
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all{0, 0, width, height};
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    HFONT hfont = CreateFontW(-static_cast<int>(font.points * Dpi() / 72.0 + 0.5), 0, 0, 0,
+                              font.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, font.face);
+    HGDIOBJ old = SelectObject(dc, hfont);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colour);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &all, format);
+    SelectObject(dc, old);
+    DeleteObject(hfont);
+  });
+  return Ink(drawn, width, ClampTo(area, width, height));
+}
+
+bool ShowsColour(HWND control, RECT area, COLORREF colour) {
+  RECT rc;
+  GetWindowRect(control, &rc);
+  HDC screen = GetDC(nullptr);
+  bool found = false;
+  for (int y = area.top; y < area.bottom && !found; ++y)
+    for (int x = area.left; x < area.right && !found; ++x) found = GetPixel(screen, rc.left + x, rc.top + y) == colour;
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+std::optional<std::string> ShownPointer() {
+  // XFixes hands out the cursor image; Python's ctypes reaches it without a compiler.
+  static const char kScript[] = R"(/usr/bin/python3 - <<'EOF'
+import ctypes, sys
+x11 = ctypes.CDLL('libX11.so.6'); xf = ctypes.CDLL('libXfixes.so.3')
+class Img(ctypes.Structure):
+    _fields_ = [('x', ctypes.c_short), ('y', ctypes.c_short), ('width', ctypes.c_ushort), ('height', ctypes.c_ushort),
+                ('xhot', ctypes.c_ushort), ('yhot', ctypes.c_ushort), ('serial', ctypes.c_ulong),
+                ('pixels', ctypes.POINTER(ctypes.c_ulong)), ('atom', ctypes.c_ulong), ('name', ctypes.c_char_p)]
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+d = x11.XOpenDisplay(None)
+if not d: sys.exit(3)
+a, b = ctypes.c_int(4), ctypes.c_int(0)
+xf.XFixesQueryVersion.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
+xf.XFixesQueryVersion(d, ctypes.byref(a), ctypes.byref(b))
+xf.XFixesGetCursorImage.restype = ctypes.POINTER(Img)
+xf.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+p = xf.XFixesGetCursorImage(d)
+if not p: sys.exit(4)
+i = p.contents
+print(i.width, i.height, i.xhot, i.yhot)
+for y in range(i.height):
+    print(' '.join('%08x' % (i.pixels[y * i.width + x] & 0xffffffff) for x in range(i.width)))
+EOF)";
+  std::string output;
+  auto status = RunLinuxShell(kScript, 15000, &output);
+  if (!status) return std::nullopt;
+  if (*status != 0) return "the pointer could not be read (" + std::to_string(*status) + "): " + output;
+  return output;
+}
+
+std::string PointerOfResource(const std::wstring& file, int id) {
+  HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return "no module";
+  auto cursor = static_cast<HCURSOR>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_CURSOR, 0, 0, 0));
+  std::string text = "no cursor";
+  ICONINFO info{};
+  if (cursor && GetIconInfo(cursor, &info)) {
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    int width = mask.bmWidth, height = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
+    auto bits = [&](HBITMAP bitmap, int rows) {
+      std::vector<DWORD> pixels(static_cast<size_t>(width) * rows);
+      BITMAPINFO bi{};
+      bi.bmiHeader = {sizeof bi.bmiHeader, width, -rows, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+      HDC screen = GetDC(nullptr);
+      GetDIBits(screen, bitmap, 0, static_cast<UINT>(rows), pixels.data(), &bi, DIB_RGB_COLORS);
+      ReleaseDC(nullptr, screen);
+      return pixels;
+    };
+    auto andMask = bits(info.hbmMask, mask.bmHeight);
+    auto colour = info.hbmColor ? bits(info.hbmColor, height)
+                                : std::vector<DWORD>(andMask.begin() + width * height, andMask.end());
+    char line[64];
+    snprintf(line, sizeof line, "%d %d %lu %lu\n", width, height, info.xHotspot, info.yHotspot);
+    text = line;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        size_t at = static_cast<size_t>(y) * width + x;
+        // Where the AND mask is clear the colour shows, opaque; elsewhere the screen does.
+        DWORD argb = (andMask[at] & 0xFFFFFF) == 0 ? 0xFF000000 | (colour[at] & 0xFFFFFF) : 0;
+        snprintf(line, sizeof line, x ? " %08lx" : "%08lx", static_cast<unsigned long>(argb));
+        text += line;
+      }
+      text += "\n";
+    }
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+  }
+  if (cursor) DestroyCursor(cursor);
+  FreeLibrary(module);
+  return text;
 }
 
 bool SaveScreenshot(const std::wstring& bmpPath, HWND window) {

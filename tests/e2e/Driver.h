@@ -93,10 +93,39 @@ bool Activate(HWND top);
 void PressKey(WORD vk, bool shift = false);
 // The control that has the keyboard focus in the thread of this window, or null.
 HWND FocusedControl(HWND top);
+// Waits until `expected` has the keyboard focus in the thread of `top` (true) or the
+// time is over (false).
+bool WaitFocus(HWND top, HWND expected, DWORD timeoutMs = 3000);
 // Control rectangle in the top window's client coordinates, in pixels.
 RECT ClientRectOf(HWND top, HWND control);
 // Screen DPI the program lays out with.
 int Dpi();
+
+// --- Fonts, told from the pixels of the screen --------------------------------------
+
+// A font as the design names it.
+struct FontSpec {
+  const wchar_t* face;
+  double points;
+  bool bold;
+};
+// The text's pixels ('#': dark, '.': light) in `area` of a control on the screen (in
+// the control's coordinates), cut to the box around the dark ones. Fonts of another
+// process cannot be read: they are compared by what they draw.
+std::vector<std::string> InkOnScreen(HWND control, RECT area);
+// The same for `text` drawn here with DrawTextW(`format`) in the font, in a box the
+// size of `control`, in `colour` on the control's own background.
+std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& text, const FontSpec& font,
+                                   UINT format, COLORREF colour);
+// Whether a pixel of `area` of the control on the screen has exactly this colour.
+bool ShowsColour(HWND control, RECT area, COLORREF colour);
+
+// The mouse pointer as the display shows it: "width height hotX hotY", then one line
+// per row of ARGB pixels in hexadecimal (fully transparent pixels as 00000000). Read
+// from the X server on the Linux side under Wine; nothing elsewhere.
+std::optional<std::string> ShownPointer();
+// A cursor resource of a program file, in the same form, as the display shows it.
+std::string PointerOfResource(const std::wstring& file, int id);
 
 // Saves a screenshot of the window as it shows on the screen (of the whole screen
 // when no window is given) as a 24-bit BMP.

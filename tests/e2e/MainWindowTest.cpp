@@ -27,12 +27,27 @@ class MainWindow : public RunningWindow {
     return control;
   }
   int Px(int twips) const { return TwipsToPixels(twips, Dpi()); }
+  // The text of the tooltip that shows while the pointer rests on the control, once it
+  // reads `expected` or after a few seconds.
+  std::wstring TooltipOver(HWND control, const std::wstring& expected) const {
+    SetCursorPos(0, 0);
+    Sleep(100);
+    RECT rc;
+    GetWindowRect(control, &rc);
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    std::wstring seen;
+    for (int i = 0; i < 150 && seen != expected; ++i) {
+      if (HWND tip = process_->WaitWindow(L"tooltips_class32", nullptr, 0)) seen = Text(tip);
+      Sleep(20);
+    }
+    return seen;
+  }
   COLORREF PixelAtCentre(HWND control) const {
     RECT rc;
     GetWindowRect(control, &rc);
     HDC screen = GetDC(nullptr);
-    // A little left of the centre, clear of the caption's letters.
-    COLORREF c = GetPixel(screen, rc.left + 4, (rc.top + rc.bottom) / 2);
+    // Near the left edge, clear of the caption's letters, inside the focus rectangle.
+    COLORREF c = GetPixel(screen, rc.left + 7, (rc.top + rc.bottom) / 2);
     ReleaseDC(nullptr, screen);
     return c;
   }
@@ -69,6 +84,25 @@ TEST_F(MainWindow, ControlsSitAtTheirTwipsPositions) {
       {ids::kCmdPath, 120 + 240 + 4920, 720 + 960 + 360, 255, 255},
       {ids::kLblSiyou, 120 + 240 + 3690, 720 + 960 + 720, 1455, 300},
       {ids::kLabel2_0 + 3, 120 + 240 + 240, 720 + 3240 + 1560, 4485, 195},
+      {ids::kFrame1, 120 + 240, 720 + 960, 5295, 1215},
+      {ids::kFrame2, 120 + 240, 720 + 2280, 5295, 855},
+      {ids::kFrame3, 120 + 240, 720 + 3240, 5295, 1935},
+      {ids::kFrame7, 120 + 240, 720 + 960, 5295, 1215},
+      {ids::kFrame8, 120 + 240, 720 + 2280, 5295, 855},
+      {ids::kFrame9, 120 + 240, 720 + 3240, 5295, 1935},
+      {ids::kFrame4, 120, 6360, 3720 - 120, 495},  // ends where "ログ参照" begins
+      {ids::kLabel1_1, 120 + 240, 720 + 360, 5280, 435},
+      {ids::kDrive1, 120 + 240 + 240, 720 + 960 + 360, 2295, 315},
+      {ids::kLbl1, 120 + 240 + 3120, 720 + 960 + 405, 975, 195},
+      {ids::kCmdSiyou, 120 + 240 + 240, 720 + 960 + 720, 2295, 255},
+      {ids::kLabel4, 120 + 240 + 3120, 720 + 960 + 720, 975, 195},
+      {ids::kTxtSize1, 120 + 240 + 240, 720 + 2280 + 360, 735, 300},
+      {ids::kLblData1, 120 + 240 + 1080, 720 + 2280 + 405, 4140, 195},
+      {ids::kCmdShortCut1, 120 + 240 + 240, 720 + 3240 + 360, 4815, 375},
+      {ids::kLabel2_0 + 0, 120 + 240 + 240, 720 + 3240 + 1560, 5055, 195},
+      {ids::kLabel2_0 + 1, 120 + 240 + 240, 720 + 3240 + 960, 4965, 195},
+      {ids::kLabel2_0 + 4, 120 + 240 + 240, 720 + 3240 + 960, 4965, 195},
+      {ids::kLabel2_0 + 5, 120 + 240 + 240, 720 + 3240 + 1200, 4290, 195},
       {ids::kChkLog0, 120, 6360, 2775, 255},
       {ids::kChkLog1, 120, 6360 + 240, 2775, 255},
       {ids::kCmdRogu, 3720, 6360, 1215, 495},
@@ -102,6 +136,13 @@ TEST_F(MainWindow, ShowsItsCaptionsAndDefaults) {
       {ids::kTxtSize0, L"100"},
       {ids::kTxtSize1, L"100"},
       {ids::kLblData0, L"MB　　　MB単位で４桁まで設定できます"},
+      {ids::kLblData1, L"MB　　　MB単位で４桁まで設定できます"},
+      {ids::kFrame1, L"１．調査するドライブを選択する"},
+      {ids::kFrame2, L"２．警告を出す空きサイズを設定する"},
+      {ids::kFrame3, L"３．ショートカットを作成する"},
+      {ids::kFrame7, L"１．調査するディレクトリを指定する"},
+      {ids::kFrame8, L"２．警告を出す使用サイズを設定する"},
+      {ids::kFrame9, L"３．ショートカットを作成する"},
       {ids::kCmdShortCut0, L"調査用ショートカットをスタートアップに作成"},
       {ids::kCmdShortCut1, L"調査用ショートカットをスタートアップに作成"},
       {ids::kLabel2_0 + 0, L"＊ドライブ単位に複数作成することもできます"},
@@ -126,7 +167,67 @@ TEST_F(MainWindow, ShowsItsCaptionsAndDefaults) {
   POINT origin{0, 0};
   ClientToScreen(main_, &origin);
   EXPECT_GE(origin.y - window.top, GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) - 2);
-  EXPECT_EQ(SendMessageW(Ctl(ids::kTxtSize0), EM_GETLIMITTEXT, 0, 0), 4);
+  // Tooltips, as they show under the resting pointer (the measure button is on the
+  // directory page).
+  Click(Ctl(ids::kCmdTab1));
+  const wchar_t kLogTip[] = L"調査時のログを残します　最大１００行（５ＫＢ程度）までです";
+  const Row tips[] = {
+      {ids::kCmdSiyou, L"多少、計算に時間がかかります"},
+      {ids::kChkLog0, kLogTip},
+      {ids::kChkLog1, kLogTip},
+      {ids::kCmdRogu, L"ログのあるフォルダを表示します"},
+  };
+  for (const Row& tip : tips) EXPECT_EQ(TooltipOver(Ctl(tip.id), tip.text), tip.text) << "control " << tip.id;
+  SetCursorPos(0, 0);
+
+  for (int box : {ids::kTxtSize0, ids::kTxtSize1})
+    EXPECT_EQ(SendMessageW(Ctl(box), EM_GETLIMITTEXT, 0, 0), 4) << "control " << box;
+
+  // The fonts, told apart by what they draw: each text on the screen is compared with
+  // the same text drawn here in the designed font, and must differ from it drawn in a
+  // font that is only a little different.
+  const FontSpec gothic{L"ＭＳ ゴシック", 9.75, false}, gothicBold{L"ＭＳ ゴシック", 9.75, true},
+      page{L"ＭＳ ゴシック", 12, true}, pageRegular{L"ＭＳ ゴシック", 12, false},
+      pGothic{L"ＭＳ Ｐゴシック", 9.75, false};
+  const UINT line = DT_LEFT | DT_SINGLELINE | DT_NOPREFIX, wrapped = DT_LEFT | DT_WORDBREAK | DT_NOPREFIX,
+             centred = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+  const COLORREF black = RGB(0, 0, 0), darkBlue = RGB(0, 0, 192);
+  struct FontRow {
+    int id;
+    FontSpec font, other;
+    UINT format;
+    COLORREF colour;
+    bool caption;  // a frame: its caption at the top
+    int inset;     // pixels left out at each edge (a button's border)
+  } fontRows[] = {
+      {ids::kLblData0, gothic, gothicBold, line, black, false, 0},  // the window's font
+      {ids::kFraMain0, page, pageRegular, line, black, true, 0},    // page frames
+      {ids::kFraMain1, page, pageRegular, line, darkBlue, true, 0},
+      {ids::kFrame1, gothicBold, gothic, line, black, true, 0},  // step frames
+      {ids::kFrame8, gothicBold, gothic, line, black, true, 0},
+      {ids::kLabel1_0, gothicBold, gothic, wrapped, black, false, 0},  // headlines
+      {ids::kLabel1_1, gothicBold, gothic, wrapped, black, false, 0},
+      {ids::kCmdPath, pGothic, gothic, centred, black, false, 2},  // "..."
+  };
+  for (const FontRow& row : fontRows) {
+    HWND control = Ctl(row.id);
+    if (!IsWindowVisible(control)) {
+      Click(Ctl(row.id == ids::kFraMain1 || IsChild(Ctl(ids::kFraMain1), control) ? ids::kCmdTab1 : ids::kCmdTab0));
+      for (int i = 0; i < 50 && !IsWindowVisible(control); ++i) Sleep(20);
+      Sleep(200);
+    }
+    RECT rc;
+    GetWindowRect(control, &rc);
+    RECT area{row.inset, row.inset, rc.right - rc.left - row.inset, rc.bottom - rc.top - row.inset};
+    if (row.caption) area.bottom = static_cast<LONG>(row.font.points * Dpi() / 72.0 * 1.3);
+    std::wstring text = Text(control);
+    auto shown = InkOnScreen(control, area);
+    EXPECT_FALSE(shown.empty()) << "control " << row.id << " shows no text";
+    EXPECT_EQ(shown, InkOfText(control, area, text, row.font, row.format, row.colour))
+        << "control " << row.id << " is not drawn in " << row.font.points << " pt";
+    EXPECT_NE(shown, InkOfText(control, area, text, row.other, row.format, row.colour))
+        << "control " << row.id << ": the comparison cannot tell the fonts apart";
+  }
 }
 
 TEST_F(MainWindow, TabsSwitchPagesAndKeepWhatWasTyped) {
@@ -138,6 +239,11 @@ TEST_F(MainWindow, TabsSwitchPagesAndKeepWhatWasTyped) {
   EXPECT_TRUE(IsWindowEnabled(tab1));
   EXPECT_EQ(PixelAtCentre(tab0), RGB(0, 0, 255));
   EXPECT_EQ(PixelAtCentre(tab1), RGB(192, 192, 192));
+  // Page captions: the drive page's in the default colour, the directory page's dark blue.
+  const RECT captionBand{0, 0, Px(5775), Px(240)};
+  const COLORREF darkBlue = RGB(0, 0, 192);
+  EXPECT_TRUE(ShowsColour(page0, captionBand, GetSysColor(COLOR_BTNTEXT)));
+  EXPECT_FALSE(ShowsColour(page0, captionBand, darkBlue));
 
   SetText(Ctl(ids::kTxtSize0), L"250");
   Click(tab1);
@@ -148,6 +254,7 @@ TEST_F(MainWindow, TabsSwitchPagesAndKeepWhatWasTyped) {
   EXPECT_FALSE(IsWindowEnabled(tab1));
   EXPECT_EQ(PixelAtCentre(tab0), RGB(192, 192, 192));
   EXPECT_EQ(PixelAtCentre(tab1), RGB(0, 0, 255));
+  EXPECT_TRUE(ShowsColour(page1, captionBand, darkBlue)) << "the directory page's caption is not dark blue";
   SetText(Ctl(ids::kTxtDir), L"C:\\Data");
 
   Click(tab0);
@@ -184,6 +291,8 @@ TEST_F(MainWindow, ShowsTheFreeSpaceOfTheChosenDrive) {
 // Tab and Shift+Tab walk the visible page in the window's focus order; the selected
 // tab button is disabled and the other page's controls are out of reach.
 TEST_F(MainWindow, KeyboardFocusFollowsTheDesignedOrder) {
+  // At start-up the focus is on the first control Tab reaches (the drive tab is disabled).
+  EXPECT_TRUE(WaitFocus(main_, Ctl(ids::kCmdTab1))) << "focus on control " << GetDlgCtrlID(FocusedControl(main_));
   ASSERT_TRUE(Activate(main_)) << "the main window did not come to the front";
   struct Page {
     int tab;
@@ -215,6 +324,14 @@ TEST_F(MainWindow, KeyboardFocusFollowsTheDesignedOrder) {
         SendMessageW(Ctl(id), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
         EXPECT_EQ(start, 0u);
         EXPECT_EQ(end, 3u) << "the whole threshold is selected";
+        // Typing replaces the whole threshold.
+        for (WORD key : {WORD{'2'}, WORD{'5'}, WORD{'0'}}) PressKey(key);
+        for (int i = 0; i < 50 && Text(Ctl(id)) != L"250"; ++i) Sleep(20);
+        EXPECT_EQ(Text(Ctl(id)), L"250");
+        // At most four characters.
+        for (WORD key : {WORD{'1'}, WORD{'2'}}) PressKey(key);
+        for (int i = 0; i < 50 && Text(Ctl(id)) != L"2501"; ++i) Sleep(20);
+        EXPECT_EQ(Text(Ctl(id)), L"2501");
       }
     }
     for (size_t i = page.order.size() - 1; i-- > 0;) {
@@ -225,19 +342,35 @@ TEST_F(MainWindow, KeyboardFocusFollowsTheDesignedOrder) {
   }
 }
 
-// Pictures of the main window and the About window at the screen's DPI, beside the
-// build's Velmora.exe (scripts/screenshots turns them into the README's pictures).
+// Pictures of both pages, the folder picker and the About window at the screen's DPI,
+// beside the build's Velmora.exe (scripts/screenshots turns them into the pictures of
+// the README and the help document).
 TEST_F(MainWindow, LeavesScreenshots) {
   std::wstring folder = BuiltExePath();
   folder = folder.substr(0, folder.find_last_of(L'\\')) + L"\\";
-  std::wstring dpi = std::to_wstring(Dpi());
+  std::wstring dpi = L"-" + std::to_wstring(Dpi()) + L".bmp";
+  ASSERT_TRUE(Activate(main_));
   Sleep(300);
-  EXPECT_TRUE(SaveScreenshot(folder + L"main-window-" + dpi + L".bmp", main_));
+  EXPECT_TRUE(SaveScreenshot(folder + L"main-window" + dpi, main_));
+  Click(Ctl(ids::kCmdTab1));
+  SetText(Ctl(ids::kTxtDir), L"C:\\Program Files\\Velmora");  // where it is usually installed
+  Sleep(300);
+  EXPECT_TRUE(SaveScreenshot(folder + L"directory-page" + dpi, main_));
+
+  Click(Ctl(ids::kCmdPath));
+  HWND picker = WaitFolderDialog(*process_, 5000);
+  ASSERT_NE(picker, nullptr);
+  Sleep(300);
+  EXPECT_TRUE(SaveScreenshot(folder + L"folder-picker" + dpi, picker));
+  CancelDialog(picker);
+  ASSERT_TRUE(WaitGone(picker, 5000));
+  Click(Ctl(ids::kCmdTab0));
+
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(ids::kMnuVer, 0), 0);
   HWND about = process_->WaitWindow(nullptr, L"Velmora バージョン情報", 5000);
   ASSERT_NE(about, nullptr);
   Sleep(300);
-  EXPECT_TRUE(SaveScreenshot(folder + L"about-window-" + dpi + L".bmp", about));
+  EXPECT_TRUE(SaveScreenshot(folder + L"about-window" + dpi, about));
   Click(Control(about, ids::kVerCmdEnd));
   EXPECT_TRUE(WaitGone(about, 5000));
 }

@@ -38,6 +38,31 @@ TEST(AboutText, PlacesTheLinkAfterFiveLineBreaksAndSixFullWidthCharacters) {
   EXPECT_EQ(text.substr(text.size() - 2), L"\r\n");
 }
 
+TEST(AboutText, PutsTheLinkOnTheSixthLineOfTheFontsOwnLines) {
+  // Designed: 1080, 900, 180 twips; at 96 DPI 72, 60, 12 pixels, at 144 DPI 108, 90, 18.
+  const LinkPlace at96{72, 60, 12}, at144{108, 90, 18};
+  struct Row {
+    const char* name;
+    LinkPlace designed;
+    AboutFontMeasure font;
+    LinkPlace expected;
+  } rows[] = {
+      {"the designed font", at96, {12, 0, 72}, {72, 60, 12}},
+      {"a smaller font keeps the designed place", at96, {11, 0, 66}, {72, 60, 12}},
+      {"a taller, wider font", at96, {13, 0, 78}, {78, 65, 13}},
+      {"external leading is not a line's height", at96, {13, 3, 78}, {78, 65, 13}},
+      {"external leading with the designed height", at96, {12, 2, 72}, {72, 60, 12}},
+      {"144 DPI", at144, {20, 0, 120}, {120, 100, 20}},
+      {"144 DPI with external leading", at144, {18, 4, 108}, {108, 90, 18}},
+  };
+  for (const Row& row : rows) {
+    LinkPlace place = HomePageLinkPlace(row.designed, row.font);
+    EXPECT_EQ(place.left, row.expected.left) << row.name;
+    EXPECT_EQ(place.top, row.expected.top) << row.name;
+    EXPECT_EQ(place.height, row.expected.height) << row.name;
+  }
+}
+
 TEST(VersionText, FormatsTheMinorNumberWithTwoDigits) {
   struct Row {
     int major, minor;
