@@ -28,6 +28,15 @@ velmora_can_run_32bit() {
   "$probe" 2>/dev/null
 }
 
+# The Windows path of a Linux path (drive Z: is the Linux root). Not winepath: as the
+# first Wine program of a session inside $(...), that would leave Wine's background
+# processes holding the substitution's pipe, and the shell waiting for them.
+velmora_winpath() {
+  local path
+  path=$(realpath -m "$1")
+  printf 'Z:%s' "${path//\//\\}"
+}
+
 # Runs a command quietly; when it fails, says which command failed and shows the end
 # of what it printed, then fails itself (for the scripts' set -e).
 velmora_step() {

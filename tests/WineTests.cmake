@@ -9,7 +9,10 @@ target_include_directories(velmora_test_main PUBLIC ${CMAKE_CURRENT_LIST_DIR}/su
 target_link_libraries(velmora_test_main PUBLIC gtest)
 
 # Before the first Windows test, the shell's classes of the Wine prefix go back to the
-# state recorded when the prefix was made, whatever an ended run left there.
+# state recorded when the prefix was made, whatever an ended run left there. Being the
+# first Wine program of the run, it also starts Wine's own background processes, with
+# its output going to a file: started by a test, they would hold CTest's output pipe
+# of that test open, and CTest would wait for them.
 if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING AND NOT TEST prefix.restore)
   add_test(NAME prefix.restore COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-prefix --restore)
   set_tests_properties(prefix.restore PROPERTIES FIXTURES_SETUP velmora_prefix TIMEOUT 120
@@ -27,6 +30,9 @@ function(velmora_add_wine_tests target layer)
   if(arg_WHOLE)
     add_test(NAME ${layer} COMMAND ${target} ${common})
     set_tests_properties(${layer} PROPERTIES TIMEOUT 300)
+    if(TEST prefix.restore)
+      set_tests_properties(${layer} PROPERTIES FIXTURES_REQUIRED velmora_prefix)
+    endif()
     return()
   endif()
   set(test_pattern "^[ \t]*TEST(_F)?\\([ \t]*([A-Za-z0-9_]+)[ \t]*,[ \t]*([A-Za-z0-9_]+)[ \t]*\\)")

@@ -25,13 +25,15 @@ namespace {
 
 constexpr int kWatchdogExitCode = 3;
 
+// Never destroyed either: the watchdog's thread may still reach them while the
+// program ends.
 std::mutex& HookLock() {
-  static std::mutex lock;
-  return lock;
+  static auto* lock = new std::mutex;
+  return *lock;
 }
 std::list<std::function<void()>>& Hooks() {
-  static std::list<std::function<void()>> hooks;
-  return hooks;
+  static auto* hooks = new std::list<std::function<void()>>;
+  return *hooks;
 }
 
 [[noreturn]] void EndProgram() {
@@ -43,38 +45,28 @@ std::list<std::function<void()>>& Hooks() {
   std::_Exit(kWatchdogExitCode);
 }
 
-class Watchdog : public ::testing::EmptyTestEventListener {
- public:
-  explicit Watchdog(int boundSeconds) : bound_(boundSeconds) {
-    std::thread([this] { Watch(); }).detach();
-  }
+// The watch itself lives as long as the process: its thread still waits on it while
+// the program's static objects (GoogleTest's listeners among them) are destroyed.
+struct Watch {
+  int bound = 0;
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::string name;
+  std::chrono::steady_clock::time_point deadline;
+  bool armed = false;
 
-  void OnTestStart(const ::testing::TestInfo& test) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    name_ = std::string(test.test_suite_name()) + "." + test.name();
-    deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(bound_);
-    armed_ = true;
-    changed_.notify_all();
-  }
-  void OnTestEnd(const ::testing::TestInfo&) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    armed_ = false;
-    changed_.notify_all();
-  }
-
- private:
-  void Watch() {
-    std::unique_lock<std::mutex> lock(mutex_);
+  [[noreturn]] void Run() {
+    std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-      if (!armed_) {
-        changed_.wait(lock);
+      if (!armed) {
+        changed.wait(lock);
         continue;
       }
-      auto deadline = deadline_;
-      if (changed_.wait_until(lock, deadline) == std::cv_status::timeout && armed_ && deadline_ == deadline) break;
+      auto until = deadline;
+      if (changed.wait_until(lock, until) == std::cv_status::timeout && armed && deadline == until) break;
     }
-    std::fprintf(stderr, "\n[ WATCHDOG ] %s has not finished within %d s: ended\n[  FAILED  ] %s\n", name_.c_str(),
-                 bound_, name_.c_str());
+    std::fprintf(stderr, "\n[ WATCHDOG ] %s has not finished within %d s: ended\n[  FAILED  ] %s\n", name.c_str(),
+                 bound, name.c_str());
     std::fflush(stderr);
     {
       std::lock_guard<std::mutex> hooks(HookLock());
@@ -82,13 +74,30 @@ class Watchdog : public ::testing::EmptyTestEventListener {
     }
     EndProgram();
   }
+};
 
-  const int bound_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::string name_;
-  std::chrono::steady_clock::time_point deadline_;
-  bool armed_ = false;
+class Watchdog : public ::testing::EmptyTestEventListener {
+ public:
+  explicit Watchdog(int boundSeconds) : watch_(new Watch) {
+    watch_->bound = boundSeconds;
+    std::thread([watch = watch_] { watch->Run(); }).detach();
+  }
+
+  void OnTestStart(const ::testing::TestInfo& test) override {
+    std::lock_guard<std::mutex> lock(watch_->mutex);
+    watch_->name = std::string(test.test_suite_name()) + "." + test.name();
+    watch_->deadline = std::chrono::steady_clock::now() + std::chrono::seconds(watch_->bound);
+    watch_->armed = true;
+    watch_->changed.notify_all();
+  }
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    std::lock_guard<std::mutex> lock(watch_->mutex);
+    watch_->armed = false;
+    watch_->changed.notify_all();
+  }
+
+ private:
+  Watch* watch_;  // never deleted, see Watch
 };
 
 }  // namespace

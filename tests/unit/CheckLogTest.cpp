@@ -121,7 +121,7 @@ class FakeLogFile : public HeldLogFile {
   bool CountsAsAbsent() override { return hidden; }
   bool Read(std::string& bytes, size_t lines) override {
     calls.push_back("read");
-    EXPECT_EQ(lines, kLogLinesRead);
+    EXPECT_EQ(lines, 100u) << "the header and 99 old records";
     bytes = content;
     return !failRead;
   }
