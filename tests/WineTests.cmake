@@ -17,6 +17,10 @@ if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING AND NOT TEST prefix.restore)
   add_test(NAME prefix.restore COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-prefix --restore)
   set_tests_properties(prefix.restore PROPERTIES FIXTURES_SETUP velmora_prefix TIMEOUT 120
     RESOURCE_LOCK "desktop;startup-folders")
+  # The restore undoes what a test ended in the middle leaves behind.
+  add_test(NAME prefix.RestoreUndoesAKilledRun COMMAND ${CMAKE_CURRENT_LIST_DIR}/prefix/KilledRunTest.sh)
+  set_tests_properties(prefix.RestoreUndoesAKilledRun PROPERTIES FIXTURES_REQUIRED velmora_prefix TIMEOUT 120
+    RESOURCE_LOCK "desktop;startup-folders")
 endif()
 
 # velmora_add_wine_tests(<target> <layer> BOUND <seconds> [WHOLE] [SOURCES <files>...]

@@ -6,7 +6,7 @@ set(system_dlls
   advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
   shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll)
 foreach(file IN LISTS FILES)
-  execute_process(COMMAND ${OBJDUMP} -p ${file} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${file} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
   if(failed)
     message(FATAL_ERROR "cannot read ${file}")
   endif()

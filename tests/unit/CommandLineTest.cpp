@@ -39,9 +39,18 @@ TEST(CommandGet, ThresholdsReadAsTheStartUpStoresThem) {
     const wchar_t* args;
     float size;
   } rows[] = {
-      {L"/DISK=C /SIZE=100", 100}, {L"/SIZE=1 00", 100}, {L"/SIZE=abc", 0},    {L"/DISK=C", 0},
-      {L"/SIZE=12.5 ", 12.5f},     {L"/SIZE=&H10", 16},  {L"/SIZE=1E3", 1000}, {L"/SIZE=-5", -5},
+      {L"/DISK=C /SIZE=100", 100},
+      {L"/SIZE=1 00", 100},
+      {L"/SIZE=abc", 0},
+      {L"/DISK=C", 0},
+      {L"/SIZE=12.5 ", 12.5f},
+      {L"/SIZE=&H10", 16},
+      {L"/SIZE=1E3", 1000},
+      {L"/SIZE=-5", -5},
       {L"/SIZE=0.1", 0.1f},
+      {L"/SIZE=1 /DISK=C", 1},
+      {L"/DISK=C /SIZE=0.0001", 0.0001f},
+      {L"/DISK=C /SIZE=abc", 0},
   };
   for (const Row& row : rows)
     EXPECT_EQ(static_cast<float>(velmora::LeadingNumber(CommandGet(row.args, L"/SIZE="))), row.size) << row.args;

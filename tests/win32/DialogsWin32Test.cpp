@@ -311,9 +311,10 @@ TEST(HomePageOpen, OpensTheAddressWithTheDefaultBrowserEveryTime) {
   auto lines = WaitRecorded(browser, 2);
   ASSERT_EQ(lines.size(), 2u);
   for (const auto& line : lines) EXPECT_NE(line.find(L"https://velmora.example/"), std::wstring::npos) << line;
-  // The prompt settings are process-wide: the timeout comes back, the text stays.
-  EXPECT_EQ(ShellAutomationLayer::PromptTimeout(), 1234);
-  EXPECT_EQ(ShellAutomationLayer::PromptText(), texts::kPleaseWait);
+  // The prompt timeout is process-wide: the one set before is in force again.
+  int32_t timeout = 0;
+  ASSERT_TRUE(layer.GetPromptTimeout(timeout));
+  EXPECT_EQ(timeout, 1234);
 }
 
 TEST(HomePageOpen, StartsAKnownBrowserWithItsNewWindowSwitch) {
