@@ -62,6 +62,6 @@ int wmain(int argc, wchar_t** argv) {
       }
     }
     if (auto box = WaitMessageBox(process, 0); box && boxesSeen.insert(box->hwnd).second)
-      Print(L"run: message box \"" + box->title + L"\":\n" + box->text + L"\n");
+      Print(L"run: message box \"" + box->title + L"\" (the program waits for its OK):\n" + box->text + L"\n");
   }
 }
