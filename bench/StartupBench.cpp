@@ -1,7 +1,9 @@
 // Times programs from process start to exit, interleaved round by round under the
 // one running Wine server, and prints median and minimum of each with its ratio to
 // the first (the floor).
-//   startup_bench <rounds> <name>=<command line> [<name>=<command line> ...]
+//   startup_bench <rounds> [--hold=<file>...] <name>=<command line> [<name>=<command line> ...]
+// --hold opens the file without sharing for the whole benchmark, as another program
+// holding a log would.
 // The command line starts with the program's path, in quotation marks when it holds
 // spaces; the program runs in its own folder. A run that has not ended after 10 s is
 // ended and counts as failed, as does a run with a non-zero exit code.
@@ -82,8 +84,15 @@ int wmain(int argc, wchar_t** argv) {
   }
   int rounds = _wtoi(argv[1]);
   std::vector<Contestant> all;
+  std::vector<HANDLE> held;
   for (int i = 2; i < argc; ++i) {
     std::wstring arg = argv[i];
+    if (arg.rfind(L"--hold=", 0) == 0) {
+      HANDLE file = CreateFileW(arg.c_str() + 7, GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+      if (file == INVALID_HANDLE_VALUE) return 2;
+      held.push_back(file);
+      continue;
+    }
     size_t eq = arg.find(L'=');
     if (eq == std::wstring::npos) return 2;
     Contestant c;

@@ -16,7 +16,42 @@ mkdir -p "$HOME"
 # are started without 32-bit support (ia32_emulation=off): Wine's 32-bit loader cannot
 # run there at all. On such a machine the same sources are also built for 64-bit
 # Windows (build/win64) and the Windows tests run that build in a 64-bit prefix.
-velmora_can_run_32bit() { [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+# The kernel is asked directly, with a 93-byte 32-bit program that only exits: this
+# works before any 32-bit package is installed.
+velmora_can_run_32bit() {
+  local probe="$VELMORA_CACHE/bin/ia32-probe"
+  if [ ! -x "$probe" ]; then
+    mkdir -p "$VELMORA_CACHE/bin"
+    printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\135\000\000\000\135\000\000\000\005\000\000\000\000\020\000\000\270\001\000\000\000\061\333\315\200' >"$probe.part"
+    chmod +x "$probe.part" && mv "$probe.part" "$probe"
+  fi
+  "$probe" 2>/dev/null
+}
+
+# The Windows path of a Linux path (drive Z: is the Linux root). Not winepath: as the
+# first Wine program of a session inside $(...), that would leave Wine's background
+# processes holding the substitution's pipe, and the shell waiting for them.
+velmora_winpath() {
+  local path
+  path=$(realpath -m "$1")
+  printf 'Z:%s' "${path//\//\\}"
+}
+
+# Runs a command quietly; when it fails, says which command failed and shows the end
+# of what it printed, then fails itself (for the scripts' set -e).
+velmora_step() {
+  local log status=0
+  log=$(mktemp)
+  "$@" >"$log" 2>&1 || status=$?
+  if [ "$status" != 0 ]; then
+    {
+      echo "FAILED (exit $status): $*"
+      tail -n 25 "$log" | sed 's/^/  | /'
+    } >&2
+  fi
+  rm -f "$log"
+  return "$status"
+}
 if [ -z "${VELMORA_TEST_ARCH:-}" ]; then
   if velmora_can_run_32bit; then VELMORA_TEST_ARCH=win32; else VELMORA_TEST_ARCH=win64; fi
 fi

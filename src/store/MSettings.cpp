@@ -43,6 +43,18 @@ void ParseSettings(std::string_view fileBytes, const ApplyLogOption& apply) {
   }
 }
 
+bool LogOptionRules::Set(int index, int value) {
+  if (value < 0 || value > 2) return false;
+  if (get_(index) == value) return true;
+  put_(index, value);
+  Clicked(index);
+  return true;
+}
+
+void LogOptionRules::Clicked(int index) {
+  if (get_(index) == 1) Set(1 - index, 0);
+}
+
 std::string SettingsText(int16_t csv, int16_t txt) {
   std::wstring text;
   text += texts::kIniKeyCsv;

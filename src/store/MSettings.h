@@ -20,6 +20,26 @@ using ApplyLogOption = std::function<bool(int index, int16_t value)>;
 // refuses; the values applied before it stay.
 void ParseSettings(std::string_view fileBytes, const ApplyLogOption& apply);
 
+// The rules of the two log options (index 0 CSV, 1 TXT) over wherever their values
+// live (the window's check boxes): a value is 0 off, 1 on or 2 the dimmed third state.
+// The options exclude each other: one that becomes 1 turns the other off; both may be
+// off.
+class LogOptionRules {
+ public:
+  using Get = std::function<int(int index)>;
+  using Put = std::function<void(int index, int value)>;
+  LogOptionRules(Get get, Put put) : get_(std::move(get)), put_(std::move(put)) {}
+  // Sets a value as a click or a loaded line does; when it changes, Clicked runs.
+  // False (nothing changed) for a value outside 0 to 2.
+  bool Set(int index, int value);
+  // After option `index` changed: when it is now on, the other is set off.
+  void Clicked(int index);
+
+ private:
+  Get get_;
+  Put put_;
+};
+
 // The file content the program writes for the two option values.
 std::string SettingsText(int16_t csv, int16_t txt);
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "store/MSettings.h"
 #include "ui/Timer.h"
 #include "ui/Window.h"
 
@@ -84,6 +85,7 @@ class frmVelmora1 : public Window {
   // Sets a log check box's value; when it changes, chkLog_Click runs as for a click.
   // False (nothing changed) for a value the check box refuses (outside 0 to 2).
   bool SetLogOption(int index, int value);
+  LogOptionRules LogOptionBoxes();
   // The process exit code an automatic run ends with (0 passed, 1 warned, 2 not found).
   int exitCode = 0;
 
@@ -99,8 +101,8 @@ class frmVelmora1 : public Window {
   void RouteEvents();
   void FillDriveList();
   void PaintTab(const DRAWITEMSTRUCT& item);
-  HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left, int top,
-             int width, int height, HFONT font);
+  HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left, int top, int width,
+             int height, HFONT font);
 
   int dpi_ = 96;
   HFONT fontWindow_{};

@@ -31,17 +31,20 @@ int frmVelmora1::LogOption(int index) const {
   return static_cast<int>(SendMessageW(chkLog[index], BM_GETCHECK, 0, 0));
 }
 
+// The log options' rules over the two check boxes.
+LogOptionRules frmVelmora1::LogOptionBoxes() {
+  return LogOptionRules(
+      [this](int index) { return LogOption(index); },
+      [this](int index, int value) { SendMessageW(chkLog[index], BM_SETCHECK, static_cast<WPARAM>(value), 0); });
+}
+
 bool frmVelmora1::SetLogOption(int index, int value) {
-  if (value < 0 || value > 2) return false;
-  if (LogOption(index) == value) return true;
-  SendMessageW(chkLog[index], BM_SETCHECK, static_cast<WPARAM>(value), 0);
-  chkLog_Click(index);
-  return true;
+  return LogOptionBoxes().Set(index, value);
 }
 
 // The two options exclude each other; both may be off.
 void frmVelmora1::chkLog_Click(int Index) {
-  if (LogOption(Index) == BST_CHECKED) SetLogOption(1 - Index, BST_UNCHECKED);
+  LogOptionBoxes().Clicked(Index);
 }
 
 void frmVelmora1::cmdRogu_Click() {

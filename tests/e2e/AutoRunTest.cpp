@@ -261,8 +261,8 @@ TEST_F(AutoRun, AHeldLogEndsTheRunSilentlyAndLosesTheRecord) {
   CloseHandle(held);
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_TRUE(run.boxes.empty());
-  // Eleven attempts with pauses of 10 to 101 ms: about a second at most, plus the start.
-  EXPECT_LT(run.milliseconds, 3000u);
+  // It gives up by itself (RunAuto's bound is far above eleven attempts of at most
+  // 101 ms); how long that takes is measured by bench/startup.sh ("CSV log held").
   EXPECT_EQ(dir_.Read(L"Cドライブのログ.csv"), old);
 }
 

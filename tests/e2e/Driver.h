@@ -80,6 +80,16 @@ struct MessageBoxSeen {
 std::optional<MessageBoxSeen> WaitMessageBox(const Process& process, DWORD timeoutMs);
 void CloseMessageBox(const MessageBoxSeen& box);  // presses OK
 
+// Polls `condition` every 20 ms until it holds (true) or the time is over (false): for
+// a state that follows a posted click or key, instead of a fixed sleep.
+template <typename Condition>
+bool Eventually(Condition condition, DWORD timeoutMs = 5000) {
+  for (DWORD start = GetTickCount();; Sleep(20)) {
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeoutMs) return condition();
+  }
+}
+
 // Controls of a window, found by control id anywhere below it (through the frames).
 HWND Control(HWND top, int id);
 std::wstring Text(HWND control);

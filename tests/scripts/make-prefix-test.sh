@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # scripts/make-prefix against folders it finds at the prefix's place: it fills only a
-# missing or empty folder or one its own unfinished run left, and refuses any other
+# missing or empty folder or one its own unfinished or earlier run left, and refuses any other
 # folder without touching it. Wine itself is replaced by stand-ins that only record
 # their calls, so the test runs in a moment and needs no display.
 #   make-prefix-test.sh <path of scripts/make-prefix>
@@ -36,14 +36,14 @@ check() {
   run "$prefix"
   if [ "$creates" = yes ]; then
     [ "$status" = 0 ] || fail "$name: exit $status: $output"
-    [ -f "$prefix/.velmora-prefix-v1" ] || fail "$name: no finished marker"
+    [ -f "$prefix/.velmora-prefix-v2" ] || fail "$name: no finished marker"
     [ ! -e "$prefix/.velmora-prefix-creating" ] || fail "$name: the unfinished marker stayed"
     grep -q "wine wineboot" "$work/calls" 2>/dev/null || fail "$name: wineboot was not run"
   else
     [ "$status" != 0 ] || fail "$name: accepted a folder it did not make"
     case "$output" in *"not a Wine prefix this project made"*) ;; *) fail "$name: no clear message: $output" ;; esac
     [ ! -e "$work/calls" ] || fail "$name: Wine was run: $(cat "$work/calls")"
-    [ ! -e "$prefix/.velmora-prefix-v1" ] || fail "$name: marked as the project's"
+    [ ! -e "$prefix/.velmora-prefix-v2" ] || fail "$name: marked as the project's"
   fi
   if [ -n "$survivor" ] && [ ! -e "$work/$name/$survivor" ]; then fail "$name: $survivor was deleted"; fi
 }
@@ -51,6 +51,7 @@ check() {
 check missing ':' yes ''
 check empty 'mkdir prefix' yes ''
 check unfinished 'mkdir -p prefix/drive_c && touch prefix/.velmora-prefix-creating prefix/system.reg' yes ''
+check "earlier version" 'mkdir -p prefix/drive_c && touch prefix/.velmora-prefix-v1 prefix/system.reg' yes ''
 check "user's prefix" 'mkdir -p prefix/drive_c/users && echo mine >prefix/system.reg' no prefix/system.reg
 check "hidden file only" 'mkdir prefix && echo x >prefix/.keep' no prefix/.keep
 check "a plain file" 'echo data >prefix' no prefix
@@ -58,7 +59,7 @@ check "a link to a user's folder" 'mkdir mine && echo x >mine/file && ln -s mine
 
 # A finished prefix is left alone, and nothing runs.
 finished="$work/finished/prefix"
-mkdir -p "$finished" && touch "$finished/.velmora-prefix-v1" && echo keep >"$finished/user.reg"
+mkdir -p "$finished" && touch "$finished/.velmora-prefix-v2" && echo keep >"$finished/user.reg"
 run "$finished"
 [ "$status" = 0 ] || fail "finished: exit $status"
 [ ! -e "$work/calls" ] || fail "finished: Wine was run"

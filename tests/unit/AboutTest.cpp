@@ -81,26 +81,28 @@ TEST(VersionText, FormatsTheMinorNumberWithTwoDigits) {
 }
 
 TEST(LinkColour, FollowsThePointerAndTheClick) {
-  // Each row: the event, the colour after it, whether it changed.
+  // Each row: the event, the colour after it, whether it changed. Colours as the
+  // window's text colour takes them (0x00BBGGRR).
+  constexpr uint32_t kBlue = 0xFF0000, kCyan = 0xFFFF00;
   enum Event { kLink, kText, kClick };
   struct Row {
     Event event;
     uint32_t colour;
     bool changed;
   } rows[] = {
-      {kText, kLinkBlue, false},  // at rest it is blue already
-      {kLink, kLinkCyan, true},
-      {kLink, kLinkCyan, false},
-      {kText, kLinkBlue, true},
-      {kLink, kLinkCyan, true},
-      {kClick, kLinkBlue, true},
-      {kClick, kLinkBlue, false},
-      {kLink, kLinkCyan, true},  // leaving the window from here
-                                 // keeps it cyan: no event
-      {kLink, kLinkCyan, false},
+      {kText, kBlue, false},  // at rest it is blue already
+      {kLink, kCyan, true},
+      {kLink, kCyan, false},
+      {kText, kBlue, true},
+      {kLink, kCyan, true},
+      {kClick, kBlue, true},
+      {kClick, kBlue, false},
+      {kLink, kCyan, true},  // leaving the window from here
+                             // keeps it cyan: no event
+      {kLink, kCyan, false},
   };
   LinkColour link;
-  EXPECT_EQ(link.Colour(), 0xFF0000u);
+  EXPECT_EQ(link.Colour(), kBlue);
   int i = 0;
   for (const Row& row : rows) {
     bool changed = row.event == kLink   ? link.OnLinkMouseMove()
@@ -110,7 +112,6 @@ TEST(LinkColour, FollowsThePointerAndTheClick) {
     EXPECT_EQ(changed, row.changed) << "row " << i;
     ++i;
   }
-  EXPECT_EQ(kLinkCyan, 0xFFFF00u);
 }
 
 // --- HomePageOpen ---------------------------------------------------------------------
@@ -121,27 +122,35 @@ struct FakeScript {
   std::string busy;  // per read: B busy, I idle, X the read fails; then idle
 };
 
+// A layer whose prompt settings are state, as the real one's: a browser call made while
+// they are not the homepage's (a 10-minute timeout, the "please wait" text) is marked.
 class FakeLayer : public AutomationLayer {
  public:
   explicit FakeLayer(FakeScript script) : script_(std::move(script)) {}
   std::vector<std::wstring> calls;
+  int32_t timeout = 4321;  // what an earlier caller left
+  std::wstring text;
 
+  void Call(const std::wstring& call) {
+    bool homePage =
+        timeout == 600000 && text == L"\u3082\u3046\u3057\u3070\u3089\u304f\u304a\u5f85\u3061\u4e0b\u3055\u3044";
+    calls.push_back(homePage ? call : call + L" (without the homepage's prompt settings)");
+  }
   bool GetPromptTimeout(int32_t& ms) override {
-    calls.push_back(L"GetTimeout");
     if (!script_.readTimeout) return false;
-    ms = 4321;
+    ms = timeout;
     return true;
   }
   bool SetPromptTimeout(int32_t ms) override {
-    calls.push_back(L"SetTimeout " + std::to_wstring(ms));
+    timeout = ms;
     return true;
   }
-  bool SetPromptText(const std::wstring& text) override {
-    calls.push_back(L"SetText " + text);
+  bool SetPromptText(const std::wstring& newText) override {
+    text = newText;
     return true;
   }
   std::unique_ptr<AutomationObject> CreateObject(const std::wstring& progId) override {
-    calls.push_back(L"Create " + progId);
+    Call(L"Create " + progId);
     if (!script_.create) return nullptr;
     return std::make_unique<Browser>(*this);
   }
@@ -150,13 +159,13 @@ class FakeLayer : public AutomationLayer {
   class Browser : public AutomationObject {
    public:
     explicit Browser(FakeLayer& layer) : layer_(layer) {}
-    ~Browser() override { layer_.calls.push_back(L"Release"); }
+    ~Browser() override { layer_.Call(L"Release"); }
     bool Navigate(const std::wstring& address) override {
-      layer_.calls.push_back(L"Navigate " + address);
+      layer_.Call(L"Navigate " + address);
       return true;
     }
     bool GetBusy(bool& busy) override {
-      layer_.calls.push_back(L"Busy");
+      layer_.Call(L"Busy");
       char state = read_ < layer_.script_.busy.size() ? layer_.script_.busy[read_] : 'I';
       ++read_;
       if (state == 'X') return false;
@@ -164,7 +173,7 @@ class FakeLayer : public AutomationLayer {
       return true;
     }
     bool SetVisible(bool visible) override {
-      layer_.calls.push_back(visible ? L"Visible" : L"Hidden");
+      layer_.Call(visible ? L"Visible" : L"Hidden");
       return true;
     }
 
@@ -175,12 +184,17 @@ class FakeLayer : public AutomationLayer {
   FakeScript script_;
 };
 
-std::vector<std::wstring> CallsOf(FakeScript script) {
+struct Opened {
+  std::vector<std::wstring> calls;
+  int32_t timeoutAfter;  // the prompt timeout in force afterwards
+};
+
+Opened CallsOf(FakeScript script) {
   FakeLayer layer(std::move(script));
   HomePageOpen(
-      L"https://velmora.example/", layer, [&](int32_t ms) { layer.calls.push_back(L"Sleep " + std::to_wstring(ms)); },
-      [&] { layer.calls.push_back(L"DoEvents"); });
-  return layer.calls;
+      L"https://velmora.example/", layer, [&](int32_t ms) { layer.Call(L"Sleep " + std::to_wstring(ms)); },
+      [&] { layer.Call(L"DoEvents"); });
+  return {layer.calls, layer.timeout};
 }
 
 std::vector<std::wstring> Join(std::initializer_list<std::vector<std::wstring>> parts) {
@@ -195,32 +209,36 @@ std::vector<std::wstring> Repeat(std::vector<std::wstring> part, int times) {
   return all;
 }
 
-TEST(HomePageOpen, CallsTheLayerInOrderAndWaitsAtMostTwoSeconds) {
-  const std::vector<std::wstring> head = {
-      L"GetTimeout", L"SetTimeout 600000",
-      L"SetText \u3082\u3046\u3057\u3070\u3089\u304f\u304a\u5f85\u3061\u4e0b\u3055\u3044",
-      L"Create InternetExplorer.application", L"Navigate https://velmora.example/"};
-  const std::vector<std::wstring> tail = {L"Visible", L"DoEvents", L"Release", L"SetTimeout 4321"};
+TEST(HomePageOpen, CallsTheBrowserInOrderUnderItsPromptSettingsAndWaitsAtMostTwoSeconds) {
+  const std::vector<std::wstring> head = {L"Create InternetExplorer.application", L"Navigate https://velmora.example/"};
+  const std::vector<std::wstring> tail = {L"Visible", L"DoEvents", L"Release"};
   const std::vector<std::wstring> poll = {L"Busy", L"Sleep 100"};
   struct Row {
     const char* name;
     FakeScript script;
     std::vector<std::wstring> expected;
+    int32_t timeoutAfter;  // the earlier caller's timeout comes back when it could be read
   };
   const std::vector<Row> rows = {
-      {"idle at once", {}, Join({head, {L"Busy"}, tail})},
-      {"busy twice", {true, true, "BBI"}, Join({head, Repeat(poll, 2), {L"Busy"}, tail})},
-      {"busy for ever: twenty sleeps", {true, true, std::string(30, 'B')}, Join({head, Repeat(poll, 20), tail})},
-      {"Busy unreadable: sleeps as if busy", {true, true, std::string(30, 'X')}, Join({head, Repeat(poll, 20), tail})},
-      {"unreadable once, then idle", {true, true, "XI"}, Join({head, poll, {L"Busy"}, tail})},
+      {"idle at once", {}, Join({head, {L"Busy"}, tail}), 4321},
+      {"busy twice", {true, true, "BBI"}, Join({head, Repeat(poll, 2), {L"Busy"}, tail}), 4321},
+      {"busy for ever: twenty sleeps", {true, true, std::string(30, 'B')}, Join({head, Repeat(poll, 20), tail}), 4321},
+      {"Busy unreadable: sleeps as if busy",
+       {true, true, std::string(30, 'X')},
+       Join({head, Repeat(poll, 20), tail}),
+       4321},
+      {"unreadable once, then idle", {true, true, "XI"}, Join({head, poll, {L"Busy"}, tail}), 4321},
       {"no browser object: only the sleeps",
        {true, false, ""},
-       Join({{head.begin(), head.end() - 1}, Repeat({L"Sleep 100"}, 20), {L"DoEvents", L"SetTimeout 4321"}})},
-      {"old timeout unreadable: not restored",
-       {false, true, ""},
-       Join({head, {L"Busy"}, {tail.begin(), tail.end() - 1}})},
+       Join({{head.begin(), head.end() - 1}, Repeat({L"Sleep 100"}, 20), {L"DoEvents"}}),
+       4321},
+      {"old timeout unreadable: the homepage's stays", {false, true, ""}, Join({head, {L"Busy"}, tail}), 600000},
   };
-  for (const Row& row : rows) EXPECT_EQ(CallsOf(row.script), row.expected) << row.name;
+  for (const Row& row : rows) {
+    Opened opened = CallsOf(row.script);
+    EXPECT_EQ(opened.calls, row.expected) << row.name;
+    EXPECT_EQ(opened.timeoutAfter, row.timeoutAfter) << row.name;
+  }
 }
 
 TEST(BrowserLaunch, OpensOnlyWebAddressesAndKnowsTheNewWindowSwitches) {

@@ -83,7 +83,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
     RootListing root;
     float free, used;
     std::wstring dirName;
-    int exitCode;
+    int exitCode;       // as the shortcut's caller sees it: 0 passed, 1 warned, 2 not found
     std::wstring text;  // empty: no box
     std::wstring title;
     std::vector<std::wstring> logs;
@@ -95,7 +95,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        150,
        0,
        L"",
-       kExitPassed,
+       0,
        L"",
        L"",
        {L"log 0 found C 150.000000 100.000000 1"},
@@ -106,7 +106,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        100,
        0,
        L"",
-       kExitWarned,
+       1,
        L"警告！\r\n\r\nＣドライブの空きサイズが、100 MB以下になりました\r\n現在の空きサイズは、100.0MBです",
        kDriveTitle,
        {L"log 0 found C 100.000000 100.000000 0"},
@@ -117,7 +117,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        85.27f,
        0,
        L"",
-       kExitWarned,
+       1,
        L"警告！\r\n\r\nＣドライブの空きサイズが、100 MB以下になりました\r\n現在の空きサイズは、85.3MBです",
        kDriveTitle,
        {L"log 0 found C 85.269997 100.000000 0"},
@@ -128,7 +128,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        -1,
        0,
        L"",
-       kExitWarned,
+       1,
        L"警告！\r\n\r\nＣドライブの空きサイズが、12.5 MB以下になりました\r\n現在の空きサイズは、-1.0MBです",
        kDriveTitle,
        {L"log 0 found C -1.000000 12.500000 0"},
@@ -139,7 +139,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        0,
        0,
        L"",
-       kExitNotFound,
+       2,
        L"警告！\r\n\r\nＱドライブが見つかりません",
        kDriveTitle,
        {L"log 0 missing Q 0.000000 100.000000 0"},
@@ -150,7 +150,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        0,
        0,
        L"",
-       kExitNotFound,
+       2,
        L"警告！\r\n\r\nＣＤドライブにアクセスできません",
        kDriveTitle,
        {},
@@ -161,7 +161,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        0,
        0,
        L"",
-       kExitWarned,
+       1,
        L"警告！\r\n\r\nＣドライブの空きサイズが、0 MB以下になりました\r\n現在の空きサイズは、0.0MBです",
        kDriveTitle,
        {},
@@ -183,7 +183,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        0,
        249.99f,
        L"Data",
-       kExitPassed,
+       0,
        L"",
        L"",
        {L"log 1 found Data 249.990005 250.000000 1"},
@@ -194,7 +194,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        0,
        250,
        L"Data",
-       kExitWarned,
+       1,
        L"警告！\r\n\r\nディレクトリの使用サイズが、250 MB以上になりました\r\n現在の使用サイズは、250.0MBです",
        kDirTitle,
        {L"log 1 found Data 250.000000 250.000000 0"},
@@ -205,7 +205,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        0,
        1234567.8f,
        L"x",
-       kExitWarned,
+       1,
        L"警告！\r\n\r\nディレクトリの使用サイズが、1000 MB以上になりました\r\n現在の使用サイズは、1,234,568.0MBです",
        kDirTitle,
        {L"log 1 found x 1234567.750000 1000.000000 0"},
@@ -216,7 +216,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        0,
        0,
        L"",
-       kExitNotFound,
+       2,
        L"警告！\r\n\r\nディレクトリが見つかりません\r\n C:\\Nope",
        kDirTitle,
        {},
@@ -227,7 +227,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        0,
        0,
        L"d",
-       kExitWarned,
+       1,
        L"警告！\r\n\r\nディレクトリの使用サイズが、0 MB以上になりました\r\n現在の使用サイズは、0.0MBです",
        kDirTitle,
        {},
@@ -283,7 +283,7 @@ TEST(AutoCheck, AFailureInsideTheRunEndsInTheDriveNotAccessibleBoxWithoutLog) {
     FakeRun run;
     run.throwOnMeasure = true;
     AutoArgs args{drive ? L"E" : L"", L"C:\\d", 100};
-    EXPECT_EQ(RunAutoCheck(args, run), kExitNotFound);
+    EXPECT_EQ(RunAutoCheck(args, run), 2);
     ASSERT_EQ(run.shown.size(), 1u);
     EXPECT_EQ(run.shown[0].text,
               std::wstring(L"警告！\r\n\r\n") + (drive ? L"Ｅ" : L"") + L"ドライブにアクセスできません");
@@ -297,7 +297,7 @@ TEST(AutoCheck, LogRetriesPauseThenReseedUpToElevenAttempts) {
   run.logResults = {false, false, false, true};
   run.draws = {0.0, 0.5, 46.5 / 91};
   AutoArgs args{L"C", L"", 100};
-  EXPECT_EQ(RunAutoCheck(args, run), kExitPassed);
+  EXPECT_EQ(RunAutoCheck(args, run), 0);
   std::vector<std::wstring> expected = {L"root C:\\", L"aki C"};
   const wchar_t* pauses[] = {L"sleep 10", L"sleep 56", L"sleep 56"};
   for (const wchar_t* pause : pauses) {
@@ -312,7 +312,7 @@ TEST(AutoCheck, LogRetriesPauseThenReseedUpToElevenAttempts) {
   FakeRun held;
   held.logResults = std::deque<bool>(20, false);
   AutoArgs again{L"C", L"", 100};
-  EXPECT_EQ(RunAutoCheck(again, held), kExitPassed);
+  EXPECT_EQ(RunAutoCheck(again, held), 0);
   EXPECT_EQ(held.Logs().size(), 11u);
   EXPECT_EQ(held.calls.back(), L"randomize");  // the 11th failure is paused for too
   EXPECT_TRUE(held.shown.empty());

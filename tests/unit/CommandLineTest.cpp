@@ -48,6 +48,9 @@ TEST(CommandGet, ThresholdsReadAsTheStartUpStoresThem) {
       {L"/SIZE=1E3", 1000},
       {L"/SIZE=-5", -5},
       {L"/SIZE=0.1", 0.1f},
+      {L"/SIZE=1 /DISK=C", 1},
+      {L"/DISK=C /SIZE=0.0001", 0.0001f},
+      {L"/DISK=C /SIZE=abc", 0},
       // No finite single-precision value: as unusable as a text that is no number.
       {L"/SIZE=9E99", 0},
       {L"/SIZE=1E39", 0},

@@ -7,22 +7,16 @@
 
 namespace {
 
-// The two log check boxes as the window keeps them: values 0 to 2, and a box that
-// becomes 1 turns the other one off.
+// The two log options in memory, under the rules the window's check boxes follow.
 struct LogBoxes {
   int value[2] = {0, 0};
-  bool Apply(int index, int16_t v) {
-    if (v < 0 || v > 2) return false;
-    if (value[index] == v) return true;
-    value[index] = v;
-    if (v == 1) value[1 - index] = 0;
-    return true;
-  }
 };
 
 LogBoxes Load(const std::string& bytes) {
   LogBoxes boxes;
-  velmora::ParseSettings(bytes, [&](int index, int16_t v) { return boxes.Apply(index, v); });
+  velmora::LogOptionRules rules([&](int index) { return boxes.value[index]; },
+                                [&](int index, int v) { boxes.value[index] = v; });
+  velmora::ParseSettings(bytes, [&](int index, int16_t v) { return rules.Set(index, v); });
   return boxes;
 }
 
@@ -64,9 +58,46 @@ TEST(ParseSettings, AppliesEachValueInFileOrder) {
   }
 }
 
+// Each click, as a user gives it, and the two options after it: a box that is on goes
+// off, any other goes on and turns the other box off.
+TEST(LogOptionRules, ExcludeEachOtherOnClicksAndRefuseOtherValues) {
+  int value[2] = {0, 0};
+  velmora::LogOptionRules rules([&](int index) { return value[index]; }, [&](int index, int v) { value[index] = v; });
+  struct Row {
+    int index, set;
+    bool accepted;
+    int csv, txt;
+  } rows[] = {
+      {1, 1, true, 0, 1},  {0, 1, true, 1, 0},   {0, 0, true, 0, 0}, {0, 1, true, 1, 0},
+      {1, 2, true, 1, 2},  // the dimmed state leaves the other as it is
+      {0, 3, false, 1, 2}, {1, -1, false, 1, 2}, {1, 1, true, 0, 1}, {1, 1, true, 0, 1},
+  };
+  int i = 0;
+  for (const Row& row : rows) {
+    EXPECT_EQ(rules.Set(row.index, row.set), row.accepted) << "row " << i;
+    EXPECT_EQ(value[0], row.csv) << "row " << i;
+    EXPECT_EQ(value[1], row.txt) << "row " << i++;
+  }
+}
+
 TEST(SettingsText, WritesTheTwoLinesByteForByte) {
   EXPECT_EQ(velmora::SettingsText(1, 0), "[Log   ]1\r\n[LogTXT]0\r\n");
   EXPECT_EQ(velmora::SettingsText(0, 2), "[Log   ]0\r\n[LogTXT]2\r\n");
+  // A file as the program leaves it after loading it and closing: what the loaded
+  // values become, written back.
+  struct Row {
+    const char* before;
+    const char* after;
+  } rows[] = {
+      {"[Log   ]1\r\n[LogTXT]1\r\n", "[Log   ]0\r\n[LogTXT]1\r\n"},
+      {"[Log   ]2\r\n", "[Log   ]2\r\n[LogTXT]0\r\n"},
+  };
+  for (const Row& row : rows) {
+    LogBoxes boxes = Load(row.before);
+    EXPECT_EQ(velmora::SettingsText(static_cast<int16_t>(boxes.value[0]), static_cast<int16_t>(boxes.value[1])),
+              row.after)
+        << row.before;
+  }
   // What the program writes, it reads back to the same values.
   for (int16_t csv : {0, 1, 2})
     for (int16_t txt : {0, 2}) {

@@ -1,11 +1,17 @@
 // The folder dialog, the system menu without Close, and the homepage through the
 // shell, against the real shell and windows under this process.
 #include <gtest/gtest.h>
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <atomic>
 #include <thread>
 
 #include "ShellRecorder.h"
+#include "Watchdog.h"
 #include "app/HomePage.h"
 #include "base/Texts.h"
 #include "ui/MDIALOG_SAN.h"
@@ -59,7 +65,7 @@ HWND MakeOwner(DWORD style = WS_OVERLAPPEDWINDOW) {
 
 // --- DirDialog ----------------------------------------------------------------------
 
-TEST(DirDialog, DescribesTheDialogAsSpecifiedAndReleasesTheList) {
+TEST(DirDialog, GivesTheChosenPathAndReleasesTheListOnce) {
   struct Row {
     const char* name;
     bool confirmed;
@@ -70,42 +76,34 @@ TEST(DirDialog, DescribesTheDialogAsSpecifiedAndReleasesTheList) {
       {"folder", true, L"C:\\Data\\My Folder", L"C:\\Data\\My Folder"},
       {"drive root", true, L"C:\\", L"C:\\"},
       {"no file-system path", true, nullptr, L""},
+      {"longest path", true,
+       L"C:\\"
+       L"0123456789012345678901234567890123456789012345678901234567890123456789"
+       L"0123456789012345678901234567890123456789012345678901234567890123456789"
+       L"0123456789012345678901234567890123456789012345678901234567890123456789"
+       L"01234567890123456789012345678901234567890123456789",
+       nullptr},
   };
   HWND owner = MakeOwner();
   for (const Row& row : rows) {
-    BROWSEINFOW seen;
-    memset(&seen, 0xde, sizeof seen);  // an untouched field shows
-    std::wstring title;
     auto list = reinterpret_cast<PIDLIST_ABSOLUTE>(CoTaskMemAlloc(16));
     int released = 0, asked = 0;
     FolderBrowseShell shell;
-    shell.browse = [&](BROWSEINFOW& info) {
-      seen = info;
-      title = info.lpszTitle ? info.lpszTitle : L"(null)";
-      return row.confirmed ? list : nullptr;
-    };
+    shell.browse = [&](BROWSEINFOW&) { return row.confirmed ? list : nullptr; };
     shell.pathOf = [&](PCIDLIST_ABSOLUTE got, wchar_t(&path)[MAX_PATH]) {
       ++asked;
       EXPECT_EQ(got, list);
       for (wchar_t c : path) EXPECT_EQ(c, L'\0') << "the buffer starts out as NUL characters";
       if (!row.path) return false;
-      wcscpy(path, row.path);
+      wcsncpy(path, row.path, MAX_PATH);  // the longest path fills the buffer to its end
       return true;
     };
     shell.release = [&](PIDLIST_ABSOLUTE got) {
       ++released;
       EXPECT_EQ(got, list);
     };
-    EXPECT_EQ(DirDialog(owner, texts::kPickDirTitle, shell), row.expected) << row.name;
-    EXPECT_EQ(seen.hwndOwner, owner) << row.name;
-    EXPECT_EQ(seen.pidlRoot, nullptr) << row.name;
-    EXPECT_EQ(seen.pszDisplayName, nullptr) << row.name;
-    EXPECT_EQ(title, texts::kPickDirTitle) << row.name;
-    EXPECT_EQ(seen.ulFlags, static_cast<UINT>(BIF_RETURNONLYFSDIRS)) << row.name;
-    EXPECT_EQ(seen.ulFlags, 1u) << row.name;
-    EXPECT_EQ(seen.lpfn, nullptr) << row.name;
-    EXPECT_EQ(seen.lParam, 0) << row.name;
-    EXPECT_EQ(seen.iImage, 0) << row.name;
+    std::wstring result = DirDialog(owner, texts::kPickDirTitle, shell);
+    EXPECT_EQ(result, row.expected ? std::wstring(row.expected) : std::wstring(row.path, MAX_PATH)) << row.name;
     EXPECT_EQ(asked, row.confirmed ? 1 : 0) << row.name;
     EXPECT_EQ(released, row.confirmed ? 1 : 0) << row.name;
     CoTaskMemFree(list);
@@ -113,78 +111,149 @@ TEST(DirDialog, DescribesTheDialogAsSpecifiedAndReleasesTheList) {
   DestroyWindow(owner);
 }
 
-// Finds this process's folder dialog from another thread and answers it.
+BOOL CALLBACK MatchOwnFolderDialog(HWND window, LPARAM found) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t cls[64] = L"";
+  GetClassNameW(window, cls, 64);
+  if (pid != GetCurrentProcessId() || wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  if (!FindWindowExW(window, nullptr, L"SysTreeView32", nullptr)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// This process's folder dialog: a visible #32770 window holding a folder tree.
+HWND OwnFolderDialog() {
+  HWND found = nullptr;
+  EnumWindows(MatchOwnFolderDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The text of the folder tree's first item: where the dialog starts.
+std::wstring TreeRootText(HWND dialog) {
+  HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
+  wchar_t text[MAX_PATH] = L"";
+  TVITEMW item{};
+  item.mask = TVIF_TEXT;
+  item.hItem = TreeView_GetRoot(tree);
+  item.pszText = text;
+  item.cchTextMax = MAX_PATH;
+  if (!item.hItem || !TreeView_GetItem(tree, &item)) return L"";
+  return text;
+}
+
+std::wstring DesktopName() {
+  PIDLIST_ABSOLUTE desktop = nullptr;
+  SHFILEINFOW info{};
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop)))
+    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(desktop), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME);
+  CoTaskMemFree(desktop);
+  return info.szDisplayName;
+}
+
+// Answers this process's folder dialog from another thread, as a user would, and keeps
+// watching it until DirDialog has returned (Finish): an answer the dialog did not take
+// is followed by Cancel, and the watchdog cancels it too, so DirDialog always returns.
 class DialogAnswer {
  public:
-  // `path` empty: cancel; otherwise select it and confirm.
-  DialogAnswer(HWND owner, std::wstring path) : owner_(owner), path_(std::move(path)) {
+  // `choose` empty: cancel; a path: select it and confirm; kMyComputer: select "My
+  // Computer", which is no file-system folder, and confirm.
+  DialogAnswer(HWND owner, std::wstring choose) : owner_(owner), choose_(std::move(choose)) {
     thread_ = std::thread([this] { Run(); });
   }
-  ~DialogAnswer() { Join(); }
-  void Join() {
+  ~DialogAnswer() { Finish(); }
+  void Finish() {
+    done_ = true;
     if (thread_.joinable()) thread_.join();
   }
-  bool found = false, ownerDisabled = false, titleShown = false, hasTree = false;
+  static constexpr wchar_t kMyComputer[] = L"::my computer";
+
+  bool found = false, ownerDisabled = false, titleShown = false, okEnabled = false, cancelledLate = false;
+  std::wstring root;
 
  private:
-  static BOOL CALLBACK Collect(HWND child, LPARAM lp) {
-    auto* self = reinterpret_cast<DialogAnswer*>(lp);
-    wchar_t cls[64] = L"", text[256] = L"";
-    GetClassNameW(child, cls, 64);
-    GetWindowTextW(child, text, 256);
-    if (wcscmp(cls, L"SysTreeView32") == 0) self->hasTree = true;
-    if (wcscmp(cls, L"Static") == 0 && wcscmp(text, texts::kPickDirTitle) == 0) self->titleShown = true;
-    return TRUE;
-  }
   void Run() {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 500 && !dialog; ++i) {
-      HWND candidate = FindWindowW(L"#32770", nullptr);
-      DWORD pid = 0;
-      if (candidate) GetWindowThreadProcessId(candidate, &pid);
-      if (candidate && pid == GetCurrentProcessId() && IsWindowVisible(candidate))
-        dialog = candidate;
-      else
-        Sleep(20);
+    HWND answered = nullptr;
+    DWORD answeredAt = 0;
+    while (!done_) {
+      HWND dialog = OwnFolderDialog();
+      if (dialog && dialog != answered) {
+        Observe(dialog);
+        Answer(dialog);
+        answered = dialog;
+        answeredAt = GetTickCount();
+      } else if (dialog && GetTickCount() - answeredAt > 3000) {
+        cancelledLate = true;
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        answeredAt = GetTickCount();
+      }
+      Sleep(20);
     }
-    if (!dialog) return;
+  }
+  void Observe(HWND dialog) {
     found = true;
     ownerDisabled = !IsWindowEnabled(owner_);
-    EnumChildWindows(dialog, Collect, reinterpret_cast<LPARAM>(this));
-    if (path_.empty()) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t cls[64] = L"", text[256] = L"";
+      GetClassNameW(child, cls, 64);
+      GetWindowTextW(child, text, 256);
+      if (wcscmp(cls, L"Static") == 0 && wcscmp(text, texts::kPickDirTitle) == 0) titleShown = true;
+    }
+    root = TreeRootText(dialog);
+  }
+  void Answer(HWND dialog) {
+    if (choose_.empty()) {
       PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
       return;
     }
-    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path_.c_str()));
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    if (choose_ == kMyComputer) {
+      PIDLIST_ABSOLUTE drives = nullptr;
+      SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives);
+      SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(drives));
+      CoTaskMemFree(drives);
+    } else {
+      SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(choose_.c_str()));
+    }
+    okEnabled = IsWindowEnabled(GetDlgItem(dialog, IDOK));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);  // as Enter would, also past a dimmed OK
   }
+
   HWND owner_;
-  std::wstring path_;
+  std::wstring choose_;
+  std::atomic<bool> done_{false};
+  velmora::testing::WatchdogHook cancelOnTimeout_{[] {
+    if (HWND dialog = OwnFolderDialog()) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }};
   std::thread thread_;
 };
 
-TEST(DirDialog, TheShellsDialogIsModalShowsTheTitleAndGivesThePath) {
+TEST(DirDialog, TheShellsDialogIsModalShowsTheTitleAndGivesOnlyFolders) {
   // Wine's dialog does not always reach a folder deep inside the user's profile when
   // told to select it; one at the top of drive C it always does.
   TempFolder folder(L"C:\\");
   HWND owner = MakeOwner(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  const std::wstring desktop = DesktopName();
   struct Row {
     const char* name;
     std::wstring choose;
     std::wstring expected;
+    bool confirmable;
   } rows[] = {
-      {"cancel", L"", L""},
-      {"folder", folder.Path(), folder.Path()},
-      {"drive root", L"C:\\", L"C:\\"},
+      {"cancel", L"", L"", true},
+      {"folder", folder.Path(), folder.Path(), true},
+      {"drive root", L"C:\\", L"C:\\", true},
+      {"no file-system folder", DialogAnswer::kMyComputer, L"", false},
   };
   for (const Row& row : rows) {
     DialogAnswer answer(owner, row.choose);
     std::wstring result = DirDialog(owner, texts::kPickDirTitle);
-    answer.Join();
+    answer.Finish();
     EXPECT_TRUE(answer.found) << row.name;
+    EXPECT_FALSE(answer.cancelledLate) << row.name << ": the dialog did not take the answer";
     EXPECT_TRUE(answer.ownerDisabled) << row.name;
     EXPECT_TRUE(answer.titleShown) << row.name;
-    EXPECT_TRUE(answer.hasTree) << row.name;
+    EXPECT_EQ(answer.root, desktop) << row.name << ": the tree starts at the desktop";
+    if (!row.choose.empty()) EXPECT_EQ(answer.okEnabled, row.confirmable) << row.name;
     EXPECT_EQ(result, row.expected) << row.name;
     EXPECT_TRUE(IsWindowEnabled(owner)) << row.name;
   }
@@ -242,9 +311,10 @@ TEST(HomePageOpen, OpensTheAddressWithTheDefaultBrowserEveryTime) {
   auto lines = WaitRecorded(browser, 2);
   ASSERT_EQ(lines.size(), 2u);
   for (const auto& line : lines) EXPECT_NE(line.find(L"https://velmora.example/"), std::wstring::npos) << line;
-  // The prompt settings are process-wide: the timeout comes back, the text stays.
-  EXPECT_EQ(ShellAutomationLayer::PromptTimeout(), 1234);
-  EXPECT_EQ(ShellAutomationLayer::PromptText(), texts::kPleaseWait);
+  // The prompt timeout is process-wide: the one set before is in force again.
+  int32_t timeout = 0;
+  ASSERT_TRUE(layer.GetPromptTimeout(timeout));
+  EXPECT_EQ(timeout, 1234);
 }
 
 TEST(HomePageOpen, StartsAKnownBrowserWithItsNewWindowSwitch) {

@@ -149,12 +149,8 @@ TEST(SettingsOnBadInput, BrokenCharactersStayInTheirLine) {
   };
   for (const Row& row : rows) {
     int value[2] = {0, 0};
-    velmora::ParseSettings(row.bytes, [&](int index, int16_t v) {
-      if (v < 0 || v > 2) return false;
-      value[index] = v;
-      if (v == 1) value[1 - index] = 0;
-      return true;
-    });
+    velmora::LogOptionRules rules([&](int index) { return value[index]; }, [&](int index, int v) { value[index] = v; });
+    velmora::ParseSettings(row.bytes, [&](int index, int16_t v) { return rules.Set(index, v); });
     EXPECT_EQ(value[0], row.csv) << row.bytes;
     EXPECT_EQ(value[1], row.txt) << row.bytes;
   }

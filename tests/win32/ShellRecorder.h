@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Watchdog.h"
+
 namespace velmora::testing {
 
 inline std::wstring OwnProgramPath() {
@@ -69,13 +71,18 @@ inline std::vector<std::wstring> WaitRecorded(const std::wstring& recorder, size
 }
 
 // Default values under HKEY_CLASSES_ROOT, changed for a test: keys it creates are
-// deleted again and values it overwrites restored when the object goes.
+// deleted again and values it overwrites restored when the object goes, or when the
+// watchdog ends the test. (A program ended from outside leaves them changed until
+// scripts/make-prefix --restore, which CTest runs before the Windows tests.)
 class ScopedClasses {
  public:
   ScopedClasses() = default;
   ScopedClasses(const ScopedClasses&) = delete;
   ScopedClasses& operator=(const ScopedClasses&) = delete;
-  ~ScopedClasses() {
+  ~ScopedClasses() { Restore(); }
+
+  // Puts everything back that Set changed.
+  void Restore() {
     for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) {
       if (it->createdKey)
         RegDeleteTreeW(HKEY_CLASSES_ROOT, it->subkey.c_str()), RegDeleteKeyW(HKEY_CLASSES_ROOT, it->subkey.c_str());
@@ -84,6 +91,7 @@ class ScopedClasses {
       else
         RegDeleteKeyValueW(HKEY_CLASSES_ROOT, it->subkey.c_str(), nullptr);
     }
+    undo_.clear();
   }
 
   // Sets the default value of `subkey` (for example L"https\\shell\\open\\command"),
@@ -134,6 +142,7 @@ class ScopedClasses {
                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
   }
   std::vector<Undo> undo_;
+  WatchdogHook onTimeout_{[this] { Restore(); }};
 };
 
 }  // namespace velmora::testing
