@@ -60,7 +60,8 @@ class frmVelmora1 : public Window {
   float AkiSizeDisp(const std::wstring& driveLetter);
   void Drive1_Change();
   // Directory used size (frmVelmora1_Dir.cpp)
-  float SiyouSizeDisp(const std::wstring& dirPath);
+  // `measured` (when given) tells whether the tree could be measured ("パス無し" if not).
+  float SiyouSizeDisp(const std::wstring& dirPath, bool* measured = nullptr);
   void cmdSiyou_Click();
   // Automatic check run (frmVelmora1_Auto.cpp)
   void Timer1_Timer();
@@ -99,8 +100,8 @@ class frmVelmora1 : public Window {
   void RouteEvents();
   void FillDriveList();
   void PaintTab(const DRAWITEMSTRUCT& item);
-  HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left, int top,
-             int width, int height, HFONT font);
+  HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left, int top, int width,
+             int height, HFONT font);
 
   int dpi_ = 96;
   HFONT fontWindow_{};
