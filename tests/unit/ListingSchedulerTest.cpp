@@ -172,12 +172,13 @@ std::shared_ptr<Tree> MakeTree(std::mt19937_64& rnd, int count, int maxDepth) {
   root.id = 1000;
   nodes.push_back(std::move(root));
   double deep = std::uniform_real_distribution<double>(0, 0.9)(rnd);
-  std::vector<int> parents(1, 0);
+  std::vector<int> open(1, 0);  // the directories that may still get subdirectories
   while (static_cast<int>(nodes.size()) < count) {
-    int parent = std::uniform_real_distribution<double>(0, 1)(rnd) < deep ? static_cast<int>(nodes.size()) - 1
-                                                                          : static_cast<int>(rnd() % nodes.size());
-    if (nodes[parent].depth >= maxDepth) parent = static_cast<int>(rnd() % nodes.size());
-    if (nodes[parent].depth >= maxDepth) continue;
+    int newest = static_cast<int>(nodes.size()) - 1;
+    int parent = std::uniform_real_distribution<double>(0, 1)(rnd) < deep && nodes[newest].depth < maxDepth
+                     ? newest
+                     : open[rnd() % open.size()];
+    if (nodes[parent].depth + 1 < maxDepth) open.push_back(static_cast<int>(nodes.size()));
     Node child;
     child.parent = parent;
     child.depth = nodes[parent].depth + 1;
@@ -369,8 +370,8 @@ TEST(ListingScheduler, RandomWalksEndWithThePlainWalksOrderSumsAndYields) {
     config.seed = seed + static_cast<uint64_t>(i);
     // Mostly small trees, now and then a large one up to 20,000 directories.
     int size = static_cast<int>(rnd() % 1000);
-    config.dirs = size < 850   ? 1 + static_cast<int>(rnd() % 40)
-                  : size < 990 ? 1 + static_cast<int>(rnd() % 400)
+    config.dirs = size < 880   ? 1 + static_cast<int>(rnd() % 40)
+                  : size < 996 ? 1 + static_cast<int>(rnd() % 300)
                                : 1 + static_cast<int>(rnd() % 20000);
     config.depth = 1 + static_cast<int>(rnd() % 30);
     config.workers = 1 + static_cast<int>(rnd() % 3);
