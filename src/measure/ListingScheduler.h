@@ -63,13 +63,14 @@ class ListingScheduler {
     state_->descend = descend;
     state_->aheadLimit = aheadLimit < 1 ? 1 : aheadLimit;
     for (int i = 0; descend && i < workers; ++i) {
-      auto* hold = new std::shared_ptr<State>(state_);
+      // Each worker owns a share of the state: it may outlive this object.
+      auto share = std::make_unique<std::shared_ptr<State>>(state_);
       ++ListingWorkersAlive();
-      if (!Sync::Start(&WorkerMain, hold)) {
+      if (!Sync::Start(&WorkerMain, share.get())) {
         --ListingWorkersAlive();
-        delete hold;
         break;
       }
+      share.release();
       ++workers_;
     }
   }
