@@ -50,9 +50,14 @@ Outcome DriveCheck(const AutoArgs& args, AutoCheckHost& host, bool& failed) {
 Outcome DirCheck(AutoArgs& args, AutoCheckHost& host) {
   Outcome o;
   o.kind = 1;
-  if (!host.DirFind(args.dir).empty()) {
+  bool measured = false;
+  float used = 0;
+  if (!host.DirFind(args.dir).empty()) used = host.SiyouSizeDisp(args.dir, measured);
+  // A directory that exists but cannot be listed is not measured: it takes the path of
+  // a missing one (its message, a not-found record), never a passed check.
+  if (measured) {
     o.found = true;
-    o.measured = host.SiyouSizeDisp(args.dir);
+    o.measured = used;
     o.result = 1;
     if (!(o.measured < args.size)) {
       o.result = 0;

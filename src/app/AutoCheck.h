@@ -59,7 +59,8 @@ class AutoCheckHost {
   virtual RootListing ListRoot(const std::wstring& rootPath) = 0;
   virtual float AkiSizeDisp(const std::wstring& driveLetter) = 0;
   virtual std::wstring DirFind(const std::wstring& path) = 0;  // with the directory bit
-  virtual float SiyouSizeDisp(const std::wstring& dirPath) = 0;
+  // `measured` false: the directory could not be listed, so nothing was measured.
+  virtual float SiyouSizeDisp(const std::wstring& dirPath, bool& measured) = 0;
   // A modal box with OK and the stop icon; returns when the user has closed it.
   virtual void ShowWarning(const AutoMessage& message) = 0;
   virtual bool LogWrite(int16_t kind, bool found, const std::wstring& target, float size, float limit,

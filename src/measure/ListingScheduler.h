@@ -63,13 +63,14 @@ class ListingScheduler {
     state_->descend = descend;
     state_->aheadLimit = aheadLimit < 1 ? 1 : aheadLimit;
     for (int i = 0; descend && i < workers; ++i) {
-      auto* hold = new std::shared_ptr<State>(state_);
+      // Each worker owns a share of the state: it may outlive this object.
+      auto share = std::make_unique<std::shared_ptr<State>>(state_);
       ++ListingWorkersAlive();
-      if (!Sync::Start(&WorkerMain, hold)) {
+      if (!Sync::Start(&WorkerMain, share.get())) {
         --ListingWorkersAlive();
-        delete hold;
         break;
       }
+      share.release();
       ++workers_;
     }
   }
@@ -126,13 +127,13 @@ class ListingScheduler {
   using JobList = std::list<JobPtr>;
   struct Job {
     std::wstring path;
-    uint64_t reportedId = 0;                    // as its parent's listing reported it
-    std::shared_ptr<const IdChain> chain;       // the directories above it
+    uint64_t reportedId = 0;               // as its parent's listing reported it
+    std::shared_ptr<const IdChain> chain;  // the directories above it
     JobState state = JobState::kWaiting;
-    bool dropped = false;                       // out of the list: nobody takes its listing
+    bool dropped = false;  // out of the list: nobody takes its listing
     DirListing listing;
     std::exception_ptr error;
-    typename JobList::iterator place;           // in the list while not dropped
+    typename JobList::iterator place;  // in the list while not dropped
   };
 
   // Holds the mutex; can let it go for a while and take it again.

@@ -8,14 +8,27 @@
 
 namespace velmora {
 
-void AddListedEntry(DirListing& listing, std::wstring_view name, uint32_t attributes, uint64_t length) {
+namespace {
+
+// A reparse point the walk does not follow: a name surrogate, or the tag 0 that no
+// Windows file system uses and Wine gives its Linux symbolic links.
+bool IsLink(uint32_t attributes, uint32_t reparseTag) {
+  return (attributes & kAttrReparsePoint) && (reparseTag == 0 || (reparseTag & kReparseTagNameSurrogate));
+}
+
+}  // namespace
+
+void AddListedEntry(DirListing& listing, std::wstring_view name, uint32_t attributes, uint64_t length,
+                    uint32_t reparseTag, uint64_t id) {
   ++listing.entries;
+  if (name == L".") listing.id = id;
   if (name == L"." || name == L"..") return;
   if (!(attributes & kAttrDirectory)) {
     listing.bytes += length;
     return;
   }
-  if (!name.empty() && name[0] != L'.' && !(attributes & kAttrReparsePoint)) listing.subDirs.emplace_back(name);
+  if (!name.empty() && name[0] != L'.' && !IsLink(attributes, reparseTag))
+    listing.subDirs.push_back(ListedDir{std::wstring(name), id});
 }
 
 std::wstring ChildPath(const std::wstring& dirPath, const std::wstring& name) {
@@ -36,27 +49,38 @@ bool FileSizeSum(const DirListing& listing, uint64_t& size, DirWalkHost& host) {
 bool DirSizeSub(const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, uint64_t& size,
                 DirWalkHost& host) {
   // The directories still to enter, one level per directory on the current path; the
-  // current path itself is kept once, each level knowing how long its own part is.
+  // current path itself is kept once, each level knowing how long its own part is and
+  // the identity of its directory.
   struct Level {
     size_t pathLength;
-    std::vector<std::wstring> subDirs;
+    uint64_t id;
+    std::vector<ListedDir> subDirs;
     size_t next = 0;
     int steps = 0;
   };
   std::vector<Level> levels;
   std::wstring current = dirPath;
 
-  auto enter = [&]() {
+  // A subdirectory that is one of the directories on the current path is a loop.
+  auto leadsBack = [&](uint64_t id) {
+    if (!KnownDirId(id)) return false;
+    for (const Level& level : levels)
+      if (level.id == id) return true;
+    return false;
+  };
+  auto enter = [&](uint64_t reportedId) {
     host.ProcessMessages();
     DirListing listing = host.List(current, pattern);
+    if (!listing.listed) return false;
     if (!FileSizeSum(listing, size, host)) return false;
-    if (subDirs && !listing.subDirs.empty()) levels.push_back(Level{current.size(), std::move(listing.subDirs)});
+    if (subDirs && !listing.subDirs.empty())
+      levels.push_back(Level{current.size(), OwnDirId(listing, reportedId), std::move(listing.subDirs)});
     return true;
   };
 
   bool result = false;
   try {
-    result = enter();
+    result = enter(0);
   } catch (...) {
     return false;
   }
@@ -70,13 +94,14 @@ bool DirSizeSub(const std::wstring& dirPath, const std::wstring& pattern, bool s
       level.steps = 0;
       host.ProcessMessages();
     }
-    std::wstring& name = level.subDirs[level.next++];
+    ListedDir& sub = level.subDirs[level.next++];
+    if (leadsBack(sub.id)) continue;
     current.resize(level.pathLength);
     current += L'\\';
-    current += name;
-    std::wstring().swap(name);  // entered names are not kept
+    current += sub.name;
+    std::wstring().swap(sub.name);  // entered names are not kept
     try {
-      enter();  // a subdirectory's failure is passed over
+      enter(sub.id);  // a subdirectory's failure is passed over
     } catch (...) {
     }
   }

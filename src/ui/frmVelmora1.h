@@ -61,7 +61,8 @@ class frmVelmora1 : public Window {
   float AkiSizeDisp(const std::wstring& driveLetter);
   void Drive1_Change();
   // Directory used size (frmVelmora1_Dir.cpp)
-  float SiyouSizeDisp(const std::wstring& dirPath);
+  // `measured` (when given) tells whether the tree could be measured ("パス無し" if not).
+  float SiyouSizeDisp(const std::wstring& dirPath, bool* measured = nullptr);
   void cmdSiyou_Click();
   // Automatic check run (frmVelmora1_Auto.cpp)
   void Timer1_Timer();

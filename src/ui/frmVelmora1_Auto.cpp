@@ -16,7 +16,9 @@ class FormHost : public AutoCheckHost {
   RootListing ListRoot(const std::wstring& rootPath) override { return ListDriveRoot(rootPath); }
   float AkiSizeDisp(const std::wstring& driveLetter) override { return form_.AkiSizeDisp(driveLetter); }
   std::wstring DirFind(const std::wstring& path) override { return velmora::DirFind(path, kAttrDirectory); }
-  float SiyouSizeDisp(const std::wstring& dirPath) override { return form_.SiyouSizeDisp(dirPath); }
+  float SiyouSizeDisp(const std::wstring& dirPath, bool& measured) override {
+    return form_.SiyouSizeDisp(dirPath, &measured);
+  }
   void ShowWarning(const AutoMessage& message) override {
     // No owner: the main window stays hidden and off-screen.
     ShowMessage(nullptr, message.text, message.title, MB_ICONSTOP);

@@ -7,11 +7,12 @@
 
 namespace velmora::ui {
 
-float frmVelmora1::SiyouSizeDisp(const std::wstring& dirPath) {
+float frmVelmora1::SiyouSizeDisp(const std::wstring& dirPath, bool* measured) {
   SetText(lblSiyou, texts::kMeasuring);
   double kilobytes = 0;
-  bool measured = DirSizeChk(1, dirPath, L"*.*", true, kilobytes, PacedDoEvents(kWalkYieldEveryMs));
-  SetText(lblSiyou, UsedSizeCaption(measured, kilobytes));
+  bool done = DirSizeChk(1, dirPath, L"*.*", true, kilobytes, PacedDoEvents(kWalkYieldEveryMs));
+  if (measured) *measured = done;
+  SetText(lblSiyou, UsedSizeCaption(done, kilobytes));
   return static_cast<float>(kilobytes / 1024);
 }
 

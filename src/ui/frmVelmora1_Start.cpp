@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "base/Texts.h"
 #include "base/Twips.h"
+#include "measure/MDirSizeChkPrefetch.h"
 #include "ui/Controls.h"
 #include "ui/frmVelmora1.h"
 
@@ -57,6 +58,10 @@ void frmVelmora1::Form_Unload() {
   if (unloading_) return;
   unloading_ = true;
   if (ArgSize == 0) IniWrite();
+  // Closed during a walk, or with a worker still inside a slow listing: the orderly
+  // exit would run the libraries' clean-up after the system has stopped that worker,
+  // perhaps holding a lock they need. Everything is written; the process ends at once.
+  if (ListingWorkersRunning()) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
   ExitProcess(static_cast<UINT>(exitCode));
 }
 

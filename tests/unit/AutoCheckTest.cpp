@@ -19,6 +19,7 @@ class FakeRun : public AutoCheckHost {
   float free = 150;
   std::wstring dirName = L"Data";  // what DirFind reports; empty: no such directory
   float used = 10;
+  bool listable = true;         // false: the directory exists but cannot be listed
   std::deque<bool> logResults;  // LogWrite results in turn; true once they run out
   std::deque<double> draws;     // Rnd results in turn
   bool throwOnMeasure = false;
@@ -38,9 +39,10 @@ class FakeRun : public AutoCheckHost {
     calls.push_back(L"find " + path);
     return dirName;
   }
-  float SiyouSizeDisp(const std::wstring& dirPath) override {
+  float SiyouSizeDisp(const std::wstring& dirPath, bool& measured) override {
     calls.push_back(L"siyou " + dirPath);
     if (throwOnMeasure) throw std::runtime_error("measure");
+    measured = listable;
     return used;
   }
   void ShowWarning(const AutoMessage& message) override {
@@ -88,6 +90,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
     std::wstring title;
     std::vector<std::wstring> logs;
     std::wstring diskAfter;
+    bool listable = true;
   } rows[] = {
       {"drive passes",
        {L"C", L"", 100},
@@ -210,6 +213,18 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
        kDirTitle,
        {L"log 1 found x 1234567.750000 1000.000000 0"},
        L"x"},
+      {"directory the system refuses to list is not measured",
+       {L"", L"C:\\Work\\Locked", 250},
+       RootListing::kError,
+       0,
+       0,
+       L"Locked",
+       kExitNotFound,
+       L"警告！\r\n\r\nディレクトリが見つかりません\r\nC:\\Work\\Locked",
+       kDirTitle,
+       {L"log 1 missing Locked 0.000000 250.000000 0"},
+       L"Locked",
+       false},
       {"directory missing",
        {L"", L" C:\\Nope", 100},
        RootListing::kError,
@@ -250,6 +265,7 @@ TEST(AutoCheck, EveryBranchShowsItsMessageLogsAndExits) {
     run.free = row.free;
     run.used = row.used;
     run.dirName = row.dirName;
+    run.listable = row.listable;
     AutoArgs args = row.args;
     EXPECT_EQ(RunAutoCheck(args, run), row.exitCode) << row.name;
     std::vector<std::wstring> seen, expected;

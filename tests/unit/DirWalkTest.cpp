@@ -21,6 +21,8 @@ struct Entry {
   std::wstring name;
   uint32_t attributes;
   uint64_t length;
+  uint32_t tag = 0;  // reparse tag
+  uint64_t id = 0;   // file ID
 };
 
 // A tree as listings by path; a path mapped to nothing cannot be listed. Records
@@ -41,7 +43,7 @@ class FakeTree : public DirWalkHost {
     for (const std::wstring& refused : unlistable)
       if (refused == dirPath) return listing;
     listing.listed = true;
-    for (const Entry& e : found->second) AddListedEntry(listing, e.name, e.attributes, e.length);
+    for (const Entry& e : found->second) AddListedEntry(listing, e.name, e.attributes, e.length, e.tag, e.id);
     return listing;
   }
   void ProcessMessages() override { calls.push_back(L"yield"); }
@@ -130,10 +132,71 @@ TEST(DirWalk, UnlistableDirectoriesCountNothingAndTheWalkGoesOn) {
   EXPECT_EQ(bytes, 1536.0 + 100 + 20 + (5ull << 30) + 7 + (2ull << 30) + 1);
   EXPECT_EQ(t.Listed(), (std::vector<std::wstring>{L"C:\\T", L"C:\\T\\b", L"C:\\T\\a"}));
 
-  t.unlistable = {L"C:\\T"};  // the measured directory itself: 0, still measured
+  t.unlistable = {L"C:\\T"};  // the measured directory itself: not measured
   t.calls.clear();
-  EXPECT_TRUE(DirSizeChk(0, L"C:\\T", L"*.*", true, bytes, t));
+  bytes = 99;
+  EXPECT_FALSE(DirSizeChk(0, L"C:\\T", L"*.*", true, bytes, t));
   EXPECT_EQ(bytes, 0);
+  EXPECT_EQ(t.Listed(), std::vector<std::wstring>{L"C:\\T"});
+}
+
+TEST(DirWalk, EntersPlaceholdersButNoLinkAndNoDirectoryAboveItself) {
+  constexpr uint32_t kReparseDir = kDir | kAttrReparsePoint;
+  struct Row {
+    const char* name;
+    Entry entry;  // in C:\T\b\c, beside the file y
+    bool entered;
+  } rows[] = {
+      {"plain directory", {L"s", kDir, 0, 0, 50}, true},
+      {"cloud-file placeholder", {L"s", kReparseDir, 0, 0x9000001A, 50}, true},
+      {"virtualisation placeholder", {L"s", kReparseDir, 0, 0x90001018, 50}, true},
+      {"symbolic link", {L"s", kReparseDir, 0, 0xA000000C, 50}, false},
+      {"junction or mount point", {L"s", kReparseDir, 0, 0xA0000003, 50}, false},
+      {"Linux symbolic link under Wine (tag 0)", {L"s", kReparseDir, 0, 0, 50}, false},
+      {"the measured directory again (server-side link)", {L"s", kDir, 0, 0, 10}, false},
+      {"its parent again", {L"s", kDir, 0, 0, 20}, false},
+      {"the directory itself again", {L"s", kDir, 0, 0, 30}, false},
+      {"a sibling's identity is no loop", {L"s", kDir, 0, 0, 40}, true},
+      {"no identity reported", {L"s", kDir, 0, 0, 0}, true},
+  };
+  for (const Row& row : rows) {
+    FakeTree t;
+    t.dirs[L"C:\\T"] = {{L".", kDir, 0, 0, 10}, {L"b", kDir, 0, 0, 20}, {L"a", kDir, 0, 0, 40}};
+    t.dirs[L"C:\\T\\b"] = {{L".", kDir, 0, 0, 20}, {L"c", kDir, 0, 0, 30}};
+    t.dirs[L"C:\\T\\b\\c"] = {{L".", kDir, 0, 0, 30}, {L"y", kFile, 2}, row.entry};
+    t.dirs[L"C:\\T\\b\\c\\s"] = {{L"inner", kFile, 1000}};
+    t.dirs[L"C:\\T\\a"] = {{L"z", kFile, 5}};
+    double bytes = 0;
+    ASSERT_TRUE(DirSizeChk(0, L"C:\\T", L"*.*", true, bytes, t)) << row.name;
+    EXPECT_EQ(bytes, row.entered ? 1007 : 7) << row.name;
+  }
+}
+
+// A directory that holds itself twice under two names, as a loop over a network share
+// shows it: every level has the same identity.
+class EndlessLoop : public DirWalkHost {
+ public:
+  bool Exists(const std::wstring&) override { return true; }
+  DirListing List(const std::wstring&, const std::wstring&) override {
+    ++lists;
+    DirListing listing;
+    listing.listed = true;
+    AddListedEntry(listing, L".", kDir, 0, 0, 77);
+    AddListedEntry(listing, L"f", kFile, 3);
+    AddListedEntry(listing, L"x", kDir, 0, 0, 77);
+    AddListedEntry(listing, L"y", kDir, 0, 0, 77);
+    return listing;
+  }
+  void ProcessMessages() override {}
+  int lists = 0;
+};
+
+TEST(DirWalk, ALoopTheSystemDoesNotMarkEnds) {
+  EndlessLoop loop;
+  double bytes = 0;
+  ASSERT_TRUE(DirSizeChk(0, L"\\\\srv\\share\\loop", L"*.*", true, bytes, loop));
+  EXPECT_EQ(bytes, 3);
+  EXPECT_EQ(loop.lists, 1);
 }
 
 TEST(DirWalk, YieldsOncePerDirectoryPer101EntriesAndPer101Descents) {

@@ -9,10 +9,12 @@
 #include <map>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "TempDir.h"
+#include "base/Handle.h"
 #include "measure/MDir.h"
 #include "measure/MDirSizeChk.h"
 #include "measure/MDirSizeChkPrefetch.h"
@@ -225,7 +227,7 @@ struct GeneratedTree {
   std::atomic<int> listings[4096] = {};
 } tree;
 
-DirListing ListGenerated(const std::wstring& dirPath, const std::wstring&) {
+DirListing ListGenerated(const std::wstring& dirPath) {
   auto found = tree.dirs.find(dirPath);
   int index = static_cast<int>(std::distance(tree.dirs.begin(), found));
   ++tree.listings[index];
@@ -244,7 +246,7 @@ DirListing ListGenerated(const std::wstring& dirPath, const std::wstring&) {
 // The walk over the generated tree: through the listing workers, or on this thread.
 class GeneratedWalk : public DirWalkHost {
  public:
-  explicit GeneratedWalk(int workers) : prefetcher_(ListGenerated, L"*.*", true, workers, [this] { ++pumps; }) {}
+  explicit GeneratedWalk(int workers) : prefetcher_(ListGenerated, true, workers, [this] { ++pumps; }) {}
   bool Exists(const std::wstring& dirPath) override { return tree.dirs.count(dirPath) > 0; }
   DirListing List(const std::wstring& dirPath, const std::wstring&) override {
     order.push_back(dirPath);
@@ -296,6 +298,78 @@ TEST(ListingWorkers, GiveTheWalkTheSameOrderSumsAndYieldsAsOneThread) {
   for (auto& n : tree.listings) twice += n > 1;
   EXPECT_EQ(twice, 0) << "every directory is listed once";
   EXPECT_LE(tree.mostAhead, 512 + 2) << "listings made ahead are capped";
+}
+
+// A worker inside a listing that does not return (an unresponsive network share) holds
+// up neither the walk's end nor the end of its workers' owner: the walk, stopped early
+// here, returns, and the worker ends once its listing returns.
+TEST(ListingWorkers, AStuckListingHoldsUpNeitherTheWalkNorItsEnd) {
+  FileHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  HANDLE startedEvent = started.get(), releaseEvent = release.get();
+  DirLister lister = [startedEvent, releaseEvent](const std::wstring& dirPath) {
+    DirListing listing;
+    listing.listed = true;
+    if (dirPath == L"S:\\r") {
+      for (int i = 0; i < 10; ++i) AddListedEntry(listing, L"c" + std::to_wstring(i), kAttrDirectory, 0);
+      return listing;
+    }
+    if (dirPath == L"S:\\r\\c5") {
+      SetEvent(startedEvent);
+      WaitForSingleObject(releaseEvent, 30000);
+    }
+    AddListedEntry(listing, L"f", 0x20, 10);
+    return listing;
+  };
+  struct StoppingWalk : DirWalkHost {
+    ListingPrefetcher prefetcher;
+    HANDLE stuck;
+    int yields = 0;
+    StoppingWalk(DirLister lister, HANDLE stuck) : prefetcher(std::move(lister), true, 2, [] {}), stuck(stuck) {}
+    bool Exists(const std::wstring&) override { return true; }
+    DirListing List(const std::wstring& dirPath, const std::wstring&) override { return prefetcher.Take(dirPath); }
+    void ProcessMessages() override {
+      if (++yields == 2) WaitForSingleObject(stuck, 10000);  // before c0: a worker is in c5
+      if (yields >= 3) throw std::runtime_error("stop");     // c1 on: the walk stops
+    }
+  };
+  {
+    StoppingWalk walk(lister, startedEvent);
+    double bytes = 0;
+    EXPECT_TRUE(DirSizeChk(0, L"S:\\r", L"*.*", true, bytes, walk));
+    EXPECT_EQ(bytes, 10);
+    EXPECT_EQ(WaitForSingleObject(startedEvent, 0), WAIT_OBJECT_0) << "no worker reached the slow listing";
+  }
+  EXPECT_TRUE(ListingWorkersRunning()) << "the stuck worker is still inside its listing";
+  SetEvent(releaseEvent);
+  for (int i = 0; i < 500 && ListingWorkersRunning(); ++i) Sleep(10);
+  EXPECT_FALSE(ListingWorkersRunning()) << "the worker did not end after its listing returned";
+}
+
+// A directory mounted again below itself (a Linux bind mount: no reparse point, the same
+// file ID) is not entered: a loop the system does not mark ends.
+TEST(DirWalkLoops, ADirectoryWithTheIdentityOfOneAboveIsNotEntered) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring root = std::wstring(temp) + L"velmora-loop-" + std::to_wstring(GetCurrentProcessId());
+  DeleteTree(root);
+  ASSERT_TRUE(MakeDir(root));
+  ASSERT_TRUE(MakeDir(root + L"\\x"));
+  ASSERT_TRUE(MakeDir(root + L"\\x\\again"));
+  ASSERT_TRUE(MakeFile(root + L"\\x\\f.bin", 5));
+  std::string unixRoot = UnixPath(root);
+  auto mountedAgain = [&] { return GetFileAttributesW((root + L"\\x\\again\\x").c_str()) != INVALID_FILE_ATTRIBUTES; };
+  if (unixRoot.empty() ||
+      !RunOnLinux(L"Z:\\bin\\mount", "--bind \"" + unixRoot + "\" \"" + unixRoot + "/x/again\"", mountedAgain)) {
+    DeleteTree(root);
+    GTEST_SKIP() << "no bind mount on this machine";
+  }
+  double bytes = -1;
+  bool measured = DirSizeChk(0, root, L"*.*", true, bytes, nullptr);
+  RunOnLinux(L"Z:\\bin\\umount", "\"" + unixRoot + "/x/again\"", [&] { return !mountedAgain(); });
+  EXPECT_FALSE(mountedAgain()) << "the bind mount is still in place: umount " << unixRoot << "/x/again";
+  if (!mountedAgain()) DeleteTree(root);
+  EXPECT_TRUE(measured);
+  EXPECT_EQ(bytes, 5) << "the directory mounted below itself was entered";
 }
 
 }  // namespace
