@@ -303,11 +303,6 @@ bool frmVelmora1::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       }
       result = 0;
       return true;
-    case WM_ENDSESSION:
-      // The session ends: the window is unloaded as by its close box (also during a walk).
-      if (wp) Form_Unload();
-      result = 0;
-      return true;
     default:
       return false;
   }
