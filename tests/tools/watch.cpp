@@ -51,7 +51,7 @@ int wmain(int argc, wchar_t** argv) {
   for (;;) {
     if (auto code = process.WaitExit(50)) {
       Print(L"run: Velmora ended with exit code " + std::to_wstring(*code) +
-            (args.empty() ? L"" : L" (automatic check: 0 passed, 1 threshold crossed, 2 target not found)") + L"\n");
+            (args.empty() ? L"" : L" (automatic check: 0 passed, 1 threshold crossed, 2 target not found, 3 not run to its end)") + L"\n");
       return static_cast<int>(*code);
     }
     if (!pictured) {
