@@ -6,9 +6,8 @@
 // velmora-nopump: the same without processing messages, to see what that costs;
 // sequential: one listing per directory on this thread, no workers;
 // naive:      two listings per directory and one open per file for its length.
-#include <windows.h>
-
 #include <psapi.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <functional>
@@ -102,7 +101,7 @@ int wmain(int argc, wchar_t** argv) {
     std::function<void()> pump;
     if (mode == L"velmora") pump = velmora::ui::PacedDoEvents(velmora::ui::kWalkYieldEveryMs);
     if (mode == L"velmora-every") pump = velmora::ui::DoEvents;
-    if (!velmora::DirSizeChk(0, dir, L"*.*", true, bytes, pump)) return 1;
+    if (!velmora::DirSizeChk(velmora::SizeUnit::kBytes, dir, L"*.*", true, bytes, pump)) return 1;
     c.bytes = static_cast<uint64_t>(bytes);
   } else if (mode == L"sequential") {
     Sequential(dir, c);

@@ -98,7 +98,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int w = 1; w <= walks; ++w) {
     // A label the walk will overwrite, so that its end is seen also when the result
     // is the same as the last walk's.
-    e2e::SetText(lblSiyou, texts::kLblSiyouInitial);
+    e2e::SetText(lblSiyou, texts::kUsedSizeNotMeasured);
     std::vector<double> waits;
     double start = Now();
     e2e::Click(cmdSiyou);
@@ -121,7 +121,7 @@ int wmain(int argc, wchar_t** argv) {
       label = e2e::Text(lblSiyou);
       if (label == texts::kMeasuring)
         seenMeasuring = true;
-      else if (label != texts::kLblSiyouInitial)
+      else if (label != texts::kUsedSizeNotMeasured)
         break;
       if (Now() - start > kWalkTimeoutS) {
         std::fprintf(stderr, "the walk did not end within %.0f s\n", kWalkTimeoutS);

@@ -16,16 +16,16 @@ std::wstring WarningHead() {
 }
 
 struct Outcome {
-  int16_t kind = 0;
+  CheckKind kind = CheckKind::kDrive;
   bool found = false;
   float measured = 0;
-  int16_t result = 0;
-  int exitCode = kExitPassed;
+  CheckResult result = CheckResult::kWarned;  // logged only for a found target
+  AutoExit exitCode = kExitPassed;
 };
 
 Outcome DriveCheck(const AutoArgs& args, AutoCheckHost& host, bool& failed) {
   Outcome o;
-  o.kind = 0;
+  o.kind = CheckKind::kDrive;
   RootListing root = host.ListRoot(args.disk + L":\\");
   if (root == RootListing::kError) {
     failed = true;
@@ -38,9 +38,9 @@ Outcome DriveCheck(const AutoArgs& args, AutoCheckHost& host, bool& failed) {
   }
   o.found = true;
   o.measured = host.AkiSizeDisp(args.disk);
-  o.result = 1;
+  o.result = CheckResult::kPassed;
   if (!(o.measured > args.size)) {
-    o.result = 0;
+    o.result = CheckResult::kWarned;
     host.ShowWarning(DriveBelowMessage(args.disk, args.size, o.measured));
     o.exitCode = kExitWarned;
   }
@@ -49,7 +49,7 @@ Outcome DriveCheck(const AutoArgs& args, AutoCheckHost& host, bool& failed) {
 
 Outcome DirCheck(AutoArgs& args, AutoCheckHost& host) {
   Outcome o;
-  o.kind = 1;
+  o.kind = CheckKind::kDirectory;
   bool measured = false;
   float used = 0;
   if (!host.DirFind(args.dir).empty()) used = host.SiyouSizeDisp(args.dir, measured);
@@ -58,9 +58,9 @@ Outcome DirCheck(AutoArgs& args, AutoCheckHost& host) {
   if (measured) {
     o.found = true;
     o.measured = used;
-    o.result = 1;
+    o.result = CheckResult::kPassed;
     if (!(o.measured < args.size)) {
-      o.result = 0;
+      o.result = CheckResult::kWarned;
       host.ShowWarning(DirAboveMessage(args.size, o.measured));
       o.exitCode = kExitWarned;
     }
@@ -124,7 +124,7 @@ void RandomGenerator::Seed(uint64_t seed) {
   state_ = seed;
 }
 
-int RunAutoCheck(AutoArgs& args, AutoCheckHost& host) {
+AutoExit RunAutoCheck(AutoArgs& args, AutoCheckHost& host) {
   // A threshold without a finite value is no usable threshold: the run goes on as
   // without one, never comparing against or logging an infinite limit.
   if (!std::isfinite(args.size)) args.size = 0;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/CheckKind.h"
+
 namespace velmora {
 
 // Process exit codes of an automatic run.
@@ -63,8 +65,8 @@ class AutoCheckHost {
   virtual float SiyouSizeDisp(const std::wstring& dirPath, bool& measured) = 0;
   // A modal box with OK and the stop icon; returns when the user has closed it.
   virtual void ShowWarning(const AutoMessage& message) = 0;
-  virtual bool LogWrite(int16_t kind, bool found, const std::wstring& target, float size, float limit,
-                        int16_t result) = 0;
+  virtual bool LogWrite(CheckKind kind, bool found, const std::wstring& target, float size, float limit,
+                        CheckResult result) = 0;
   virtual double Rnd() = 0;
   virtual void Randomize() = 0;  // re-seeds the generator from the time of day
   virtual void Sleep(uint32_t milliseconds) = 0;
@@ -81,6 +83,6 @@ struct AutoArgs {
 
 // Runs the check and returns the process exit code. Never throws: any failure that a
 // called step does not handle itself ends in the drive-not-accessible warning.
-int RunAutoCheck(AutoArgs& args, AutoCheckHost& host);
+AutoExit RunAutoCheck(AutoArgs& args, AutoCheckHost& host);
 
 }  // namespace velmora

@@ -24,41 +24,40 @@ inline constexpr wchar_t kPageDir[] = L"2.ディレクトリの使用サイズ�
 inline constexpr wchar_t kHeadlineDrive[] = L"ドライブの空きサイズが、指定サイズより小さくなった場合に警告する";
 inline constexpr wchar_t kHeadlineDir[] = L"ディレクトリの使用サイズが、指定サイズより大きくなった場合に警告する";
 
-inline constexpr wchar_t kFrame1[] = L"１．調査するドライブを選択する";
-inline constexpr wchar_t kFrame2[] = L"２．警告を出す空きサイズを設定する";
-inline constexpr wchar_t kFrame3[] = L"３．ショートカットを作成する";
-inline constexpr wchar_t kFrame7[] = L"１．調査するディレクトリを指定する";
-inline constexpr wchar_t kFrame8[] = L"２．警告を出す使用サイズを設定する";
-inline constexpr wchar_t kFrame9[] = L"３．ショートカットを作成する";
+inline constexpr wchar_t kPickDriveStep[] = L"１．調査するドライブを選択する";           // Frame1
+inline constexpr wchar_t kDriveThresholdStep[] = L"２．警告を出す空きサイズを設定する";  // Frame2
+inline constexpr wchar_t kShortCutStep[] = L"３．ショートカットを作成する";              // Frame3, Frame9
+inline constexpr wchar_t kPickDirStep[] = L"１．調査するディレクトリを指定する";         // Frame7
+inline constexpr wchar_t kDirThresholdStep[] = L"２．警告を出す使用サイズを設定する";    // Frame8
 
-inline constexpr wchar_t kLbl1[] = L"空きサイズ";
-inline constexpr wchar_t kLblAkiDesign[] = L"999999MB";
-inline constexpr wchar_t kLabel4[] = L"使用サイズ";
-inline constexpr wchar_t kLblSiyouInitial[] = L"-------";
-inline constexpr wchar_t kTxtDirDesign[] = L"txtDir";
-inline constexpr wchar_t kCmdPath[] = L"...";
-inline constexpr wchar_t kCmdSiyou[] = L"現在の使用量チェック";
-inline constexpr wchar_t kCmdSiyouTip[] = L"多少、計算に時間がかかります";
+inline constexpr wchar_t kFreeSizeCaption[] = L"空きサイズ";                   // lbl1
+inline constexpr wchar_t kFreeSizePlaceholder[] = L"999999MB";                 // lblAki
+inline constexpr wchar_t kUsedSizeCaption[] = L"使用サイズ";                   // Label4
+inline constexpr wchar_t kUsedSizeNotMeasured[] = L"-------";                  // lblSiyou
+inline constexpr wchar_t kDirBoxPlaceholder[] = L"txtDir";                     // txtDir
+inline constexpr wchar_t kBrowseButton[] = L"...";                             // cmdPath
+inline constexpr wchar_t kMeasureUsedButton[] = L"現在の使用量チェック";       // cmdSiyou
+inline constexpr wchar_t kMeasureUsedTip[] = L"多少、計算に時間がかかります";  // cmdSiyou
 inline constexpr wchar_t kSizeDefault[] = L"100";
-inline constexpr wchar_t kLblData[] = L"MB　　　MB単位で４桁まで設定できます";
-inline constexpr wchar_t kCmdShortCut[] = L"調査用ショートカットをスタートアップに作成";
+inline constexpr wchar_t kThresholdUnitNote[] = L"MB　　　MB単位で４桁まで設定できます";     // lblData
+inline constexpr wchar_t kShortCutButton[] = L"調査用ショートカットをスタートアップに作成";  // cmdShortCut
 
-inline constexpr wchar_t kLabel2_0[] = L"＊ドライブ単位に複数作成することもできます";
-inline constexpr wchar_t kLabel2_1[] = L"＊起動したときに自動的に空きサイズを調査して、";
-inline constexpr wchar_t kLabel2_2[] = L"　指定したサイズより小さければ警告を出します";
-inline constexpr wchar_t kLabel2_3[] = L"＊ディレクトリ単位に複数作成することもできます";
-inline constexpr wchar_t kLabel2_4[] = L"＊起動したときに自動的に使用サイズを調査して、";
-inline constexpr wchar_t kLabel2_5[] = L"　指定したサイズより大きければ警告を出します";
+inline constexpr wchar_t kDriveNoteManyLinks[] = L"＊ドライブ単位に複数作成することもできます";    // Label2(0)
+inline constexpr wchar_t kDriveNoteAtLogOn[] = L"＊起動したときに自動的に空きサイズを調査して、";  // Label2(1)
+inline constexpr wchar_t kDriveNoteWarnBelow[] = L"　指定したサイズより小さければ警告を出します";  // Label2(2)
+inline constexpr wchar_t kDirNoteManyLinks[] = L"＊ディレクトリ単位に複数作成することもできます";  // Label2(3)
+inline constexpr wchar_t kDirNoteAtLogOn[] = L"＊起動したときに自動的に使用サイズを調査して、";    // Label2(4)
+inline constexpr wchar_t kDirNoteWarnAbove[] = L"　指定したサイズより大きければ警告を出します";    // Label2(5)
 
-inline constexpr wchar_t kChkLogCsv[] = L"CSV形式でログを残す";
-inline constexpr wchar_t kChkLogTxt[] = L"TXT形式でログを残す";
-inline constexpr wchar_t kChkLogTip[] = L"調査時のログを残します　最大１００行（５ＫＢ程度）までです";
-inline constexpr wchar_t kCmdRogu[] = L"ログ参照";
-inline constexpr wchar_t kCmdRoguTip[] = L"ログのあるフォルダを表示します";
-inline constexpr wchar_t kCmdEnd[] = L"終了";
+inline constexpr wchar_t kLogCsvOption[] = L"CSV形式でログを残す";                                         // chkLog(0)
+inline constexpr wchar_t kLogTxtOption[] = L"TXT形式でログを残す";                                         // chkLog(1)
+inline constexpr wchar_t kLogOptionTip[] = L"調査時のログを残します　最大１００行（５ＫＢ程度）までです";  // chkLog
+inline constexpr wchar_t kLogFolderButton[] = L"ログ参照";                                                 // cmdRogu
+inline constexpr wchar_t kLogFolderTip[] = L"ログのあるフォルダを表示します";                              // cmdRogu
+inline constexpr wchar_t kEndButton[] = L"終了";                                                           // cmdEnd
 
-inline constexpr wchar_t kMnuHelp[] = L"ヘルプ";
-inline constexpr wchar_t kMnuVer[] = L"バージョン";
+inline constexpr wchar_t kHelpMenu[] = L"ヘルプ";         // mnuHelp
+inline constexpr wchar_t kVersionMenu[] = L"バージョン";  // mnuVer
 
 // --- Size display ----------------------------------------------------------------
 inline constexpr wchar_t kUnitMB[] = L"MB";

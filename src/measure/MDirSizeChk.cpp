@@ -108,7 +108,7 @@ bool DirSizeSub(const std::wstring& dirPath, const std::wstring& pattern, bool s
   return result;
 }
 
-bool DirSizeChk(int16_t unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
+bool DirSizeChk(SizeUnit unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
                 DirWalkHost& host) {
   size = 0;
   uint64_t bytes = 0;
@@ -120,7 +120,7 @@ bool DirSizeChk(int16_t unit, const std::wstring& dirPath, const std::wstring& p
     result = false;
   }
   double total = static_cast<double>(bytes);
-  for (int16_t i = 0; i < unit; ++i) total /= 1024;
+  for (int16_t i = 0; i < DivisionsBy1024(unit); ++i) total /= 1024;
   size = total;
   return result;
 }

@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include "measure/SizeUnit.h"
+
 namespace velmora {
 
 inline constexpr uint32_t kAttrReparsePoint = 0x400;
@@ -87,11 +89,10 @@ bool FileSizeSum(const DirListing& listing, uint64_t& size, DirWalkHost& host);
 bool DirSizeSub(const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, uint64_t& size,
                 DirWalkHost& host);
 
-// The used size of dirPath (no trailing backslash) in bytes divided by 1024 `unit`
-// times. `size` is 0 on entry and holds the total reached also after a failure.
-// False when dirPath is not an existing directory, or the system refuses to list it, or
-// its own sum failed.
-bool DirSizeChk(int16_t unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
+// The used size of dirPath (no trailing backslash) in the unit. `size` is 0 on entry and holds the total reached also
+// after a failure. False when dirPath is not an existing directory, or the system refuses to list it, or its own sum
+// failed.
+bool DirSizeChk(SizeUnit unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
                 DirWalkHost& host);
 
 // The same on the running system (Windows only): the listings are made ahead by a
@@ -99,7 +100,7 @@ bool DirSizeChk(int16_t unit, const std::wstring& dirPath, const std::wstring& p
 // walk's order, lists a directory itself when no worker has started it, and processes
 // window messages through `yield` while it waits for one a worker is making. `yield`
 // also runs at the walk's fixed yield points.
-bool DirSizeChk(int16_t unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
+bool DirSizeChk(SizeUnit unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
                 const std::function<void()>& yield);
 
 // The used-size label: "パス無し" when not measured; else the kilobytes with

@@ -103,7 +103,7 @@ class SystemDirWalk : public DirWalkHost {
 
 }  // namespace
 
-bool DirSizeChk(int16_t unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
+bool DirSizeChk(SizeUnit unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
                 const std::function<void()>& yield) {
   size = 0;
   try {

@@ -4,7 +4,7 @@
 
 namespace velmora {
 
-bool DriveSpaceChk(int32_t unit, const std::wstring& rootPath, float& size, const DiskFreeQuery& query) {
+bool DriveSpaceChk(SizeUnit unit, const std::wstring& rootPath, float& size, const DiskFreeQuery& query) {
   DiskCounts counts;
   bool ok = query && query(rootPath, counts);
   // volatile keeps every intermediate at single precision, whatever the FPU.
@@ -14,10 +14,13 @@ bool DriveSpaceChk(int32_t unit, const std::wstring& rootPath, float& size, cons
 
   int32_t owed;
   switch (unit) {
-    case 0: owed = 1; break;
-    case 1: owed = 2; break;
-    case 2: owed = 3; break;
-    default: return false;
+    case SizeUnit::kKilobytes:
+    case SizeUnit::kMegabytes:
+    case SizeUnit::kGigabytes:
+      owed = DivisionsBy1024(unit);
+      break;
+    default:
+      return false;
   }
   for (int i = 0; i < 2; ++i) {
     if (free > 1024.0f && owed > 0) {

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "measure/SizeUnit.h"
+
 namespace velmora {
 
 // The counts are unsigned: a volume with more than 2^31 free clusters (8 TiB of 4 KiB
@@ -18,13 +20,13 @@ struct DiskCounts {
 // Asks the system for the counts of a drive root; false when the query fails.
 using DiskFreeQuery = std::function<bool(const std::wstring& rootPath, DiskCounts& counts)>;
 
-// Free size in the unit (0 KB, 1 MB, 2 GB), computed step by step in single precision
-// so that no product of the counts is formed and volumes of any size need no special
-// handling. False for any other unit code or a failed query.
-bool DriveSpaceChk(int32_t unit, const std::wstring& rootPath, float& size, const DiskFreeQuery& query);
+// Free size in the unit (kilobytes, megabytes or gigabytes), computed step by step in
+// single precision so that no product of the counts is formed and volumes of any size
+// need no special handling. False for any other unit (bytes included) or a failed query.
+bool DriveSpaceChk(SizeUnit unit, const std::wstring& rootPath, float& size, const DiskFreeQuery& query);
 
 // The same, asking the system (GetDiskFreeSpaceW).
-bool DriveSpaceChk(int32_t unit, const std::wstring& rootPath, float& size);
+bool DriveSpaceChk(SizeUnit unit, const std::wstring& rootPath, float& size);
 
 // The query of the running system (Windows only).
 bool SystemDiskFree(const std::wstring& rootPath, DiskCounts& counts);

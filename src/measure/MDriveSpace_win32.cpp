@@ -14,7 +14,7 @@ bool SystemDiskFree(const std::wstring& rootPath, DiskCounts& counts) {
   return true;
 }
 
-bool DriveSpaceChk(int32_t unit, const std::wstring& rootPath, float& size) {
+bool DriveSpaceChk(SizeUnit unit, const std::wstring& rootPath, float& size) {
   return DriveSpaceChk(unit, rootPath, size, SystemDiskFree);
 }
 

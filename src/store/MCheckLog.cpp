@@ -24,8 +24,8 @@ std::optional<std::wstring> LogExtension(int csvOption, int txtOption) {
   return std::nullopt;
 }
 
-std::wstring LogFileName(int16_t kind, const std::wstring& target, const std::wstring& extension) {
-  return target + (kind == 0 ? texts::kDriveLogSuffix : L"") + extension;
+std::wstring LogFileName(CheckKind kind, const std::wstring& target, const std::wstring& extension) {
+  return target + (kind == CheckKind::kDrive ? texts::kDriveLogSuffix : L"") + extension;
 }
 
 std::wstring LogTimeStamp(const LogTime& time) {
@@ -39,9 +39,9 @@ std::wstring LogTimeStamp(const LogTime& time) {
 std::optional<std::wstring> LogRecordText(const CheckRecord& record, const LogTime& time) {
   std::wstring line = LogTimeStamp(time) + record.target + L",";
   if (!record.found) return line + texts::kNoTarget;
-  if (record.result != 0 && record.result != 1) return std::nullopt;
+  if (record.result != CheckResult::kWarned && record.result != CheckResult::kPassed) return std::nullopt;
   return line + FormatLogNumber(record.size) + L"," + FormatLogNumber(record.limit) + L"," +
-         (record.result == 1 ? texts::kJudgeOk : texts::kJudgeNg);
+         (record.result == CheckResult::kPassed ? texts::kJudgeOk : texts::kJudgeNg);
 }
 
 std::vector<std::string_view> ReadLogLines(std::string_view bytes, size_t maxLines) {
@@ -59,10 +59,10 @@ std::vector<std::string_view> ReadLogLines(std::string_view bytes, size_t maxLin
   return lines;
 }
 
-std::string NewLogContent(int16_t kind, std::string_view recordLine, std::string_view oldBytes) {
+std::string NewLogContent(CheckKind kind, std::string_view recordLine, std::string_view oldBytes) {
   while (!oldBytes.empty() && oldBytes.back() == '\0') oldBytes.remove_suffix(1);
   std::vector<std::string_view> old = ReadLogLines(oldBytes, kLogLinesRead);
-  std::string content = ToCp932(kind == 0 ? texts::kHeaderDrive : texts::kHeaderDir);
+  std::string content = ToCp932(kind == CheckKind::kDrive ? texts::kHeaderDrive : texts::kHeaderDir);
   content += "\r\n";
   content += recordLine;
   content += "\r\n";
@@ -82,7 +82,7 @@ bool RestoreLog(HeldLogFile& file, const LogUndo& undo) {
   }
 }
 
-RewriteResult RewriteLog(HeldLogFile& file, int16_t kind, std::string_view recordLine, LogUndo& undo) {
+RewriteResult RewriteLog(HeldLogFile& file, CheckKind kind, std::string_view recordLine, LogUndo& undo) {
   try {
     std::string old;
     bool absent = file.CountsAsAbsent();

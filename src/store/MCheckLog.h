@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/CheckKind.h"
 #include "base/FileName.h"  // IsPlainFileName: the test a target passes before it names a log
 
 namespace velmora {
@@ -16,12 +17,12 @@ inline constexpr size_t kLogLinesRead = 100;
 
 // The outcome of one automatic check.
 struct CheckRecord {
-  int16_t kind = 0;  // 0 drive check, anything else directory check
+  CheckKind kind = CheckKind::kDrive;
   bool found = false;
   std::wstring target;  // drive letter or the directory's own name
   float size = 0;       // MB, measured
   float limit = 0;      // MB, threshold
-  int16_t result = 0;   // 1 OK, 0 NG
+  CheckResult result = CheckResult::kWarned;
 };
 
 // Local date and time of a record.
@@ -36,13 +37,13 @@ struct LogTime {
 std::optional<std::wstring> LogExtension(int csvOption, int txtOption);
 
 // "Cドライブのログ.csv" for a drive check, "Data.csv" for a directory check.
-std::wstring LogFileName(int16_t kind, const std::wstring& target, const std::wstring& extension);
+std::wstring LogFileName(CheckKind kind, const std::wstring& target, const std::wstring& extension);
 
 // "yyyy/mm/dd(aaa),hh:nn," with the weekday as one kanji: 2002/05/14(火),09:05,
 std::wstring LogTimeStamp(const LogTime& time);
 
 // The record's line without its line end; nothing for a found target whose result is
-// neither 0 nor 1.
+// neither CheckResult value.
 std::optional<std::wstring> LogRecordText(const CheckRecord& record, const LogTime& time);
 
 // The first `maxLines` lines of a file's bytes, each without its line end. A line ends
@@ -53,7 +54,7 @@ std::vector<std::string_view> ReadLogLines(std::string_view bytes, size_t maxLin
 // line end), then lines 1 to n-1 of the first 100 lines of the old file, unchanged;
 // each line ended by CR LF. Zero bytes at the very end of the old bytes are not read as
 // a line: they are what a rewrite cut short after growing the file leaves behind.
-std::string NewLogContent(int16_t kind, std::string_view recordLine, std::string_view oldBytes);
+std::string NewLogContent(CheckKind kind, std::string_view recordLine, std::string_view oldBytes);
 
 // A log file opened with exclusive access, held as long as the object lives.
 class HeldLogFile {
@@ -89,7 +90,7 @@ enum class RewriteResult {
 // size. Only all three together are success: when the write breaks off or the cut
 // fails, the old bytes are written back and the old length restored, so that the file
 // is never left part old and part new and a retry adds the record only once.
-RewriteResult RewriteLog(HeldLogFile& file, int16_t kind, std::string_view recordLine, LogUndo& undo);
+RewriteResult RewriteLog(HeldLogFile& file, CheckKind kind, std::string_view recordLine, LogUndo& undo);
 
 // Puts back the content `undo` describes. True when done.
 bool RestoreLog(HeldLogFile& file, const LogUndo& undo);

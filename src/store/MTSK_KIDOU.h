@@ -1,9 +1,5 @@
 // The shell launcher: opens a document, folder or program through the shell.
 #pragma once
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include <cstdint>
 #include <string>
 
@@ -27,14 +23,19 @@ struct LaunchPlan {
 // The plan for `cmd`, relative to the program folder where the form asks for it.
 LaunchPlan PlanLaunch(const std::wstring& cmd, const std::wstring& programFolder, LaunchAs as);
 
+// The launcher's result, with the values its callers have always been given.
+enum class LaunchResult : int16_t {
+  kOpened = 0,     // opened or started
+  kNotOpened = 2,  // the shell's "file not found" or "no association", or a program
+                   // that does not exist or could not be started
+};
+
 // The launcher's result from the shell's answer: only "file not found" (2) and "no
 // program associated" (31) fail.
-int16_t ShellResultToLaunch(intptr_t shellResult);
+LaunchResult ShellResultToLaunch(intptr_t shellResult);
 
-#ifdef _WIN32
-// 0 when opened or started, 2 when it failed (the shell's "file not found" or "no
-// association", or a program that does not exist or could not be started).
-int16_t TSK_KIDOU(HWND owner, const std::wstring& cmd, LaunchAs as);
-#endif
+// Opens or starts `cmd` (Windows only). `owner` is the window (HWND) that owns anything
+// the shell shows, or null.
+LaunchResult TSK_KIDOU(void* owner, const std::wstring& cmd, LaunchAs as);
 
 }  // namespace velmora

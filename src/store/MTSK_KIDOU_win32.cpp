@@ -19,8 +19,8 @@ bool IsPlainFile(const std::wstring& path) {
 
 // Starts the checked program itself with the whole text as its command line, in a
 // normal window that takes the focus.
-int16_t StartProgram(const std::wstring& program, const std::wstring& commandLine) {
-  if (!IsPlainFile(program)) return 2;
+LaunchResult StartProgram(const std::wstring& program, const std::wstring& commandLine) {
+  if (!IsPlainFile(program)) return LaunchResult::kNotOpened;
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(L'\0');
   STARTUPINFOW startup{};
@@ -29,17 +29,17 @@ int16_t StartProgram(const std::wstring& program, const std::wstring& commandLin
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-    return 2;
+    return LaunchResult::kNotOpened;
   FileHandle process(info.hProcess), thread(info.hThread);
-  return 0;
+  return LaunchResult::kOpened;
 }
 
 }  // namespace
 
-int16_t TSK_KIDOU(HWND owner, const std::wstring& cmd, LaunchAs as) {
+LaunchResult TSK_KIDOU(void* owner, const std::wstring& cmd, LaunchAs as) {
   LaunchPlan plan = PlanLaunch(cmd, ProgramFolder(), as);
   if (plan.form == LaunchPlan::Form::ProgramWithArguments) return StartProgram(plan.file, cmd);
-  HINSTANCE result = ShellExecuteW(owner, nullptr, plan.file.c_str(), nullptr,
+  HINSTANCE result = ShellExecuteW(static_cast<HWND>(owner), nullptr, plan.file.c_str(), nullptr,
                                    plan.workFolder.empty() ? nullptr : plan.workFolder.c_str(), SW_SHOWNORMAL);
   return ShellResultToLaunch(reinterpret_cast<intptr_t>(result));
 }

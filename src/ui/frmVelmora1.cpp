@@ -58,8 +58,8 @@ bool frmVelmora1::Load() {
   fontPGothic_ = MakeFont(texts::kFontPGothic, 9.75, false, dpi_);
 
   HMENU menu = CreateMenu();
-  AppendMenuW(menu, MF_STRING, ids::kMnuHelp, texts::kMnuHelp);
-  AppendMenuW(menu, MF_STRING, ids::kMnuVer, texts::kMnuVer);
+  AppendMenuW(menu, MF_STRING, ids::kMnuHelp, texts::kHelpMenu);
+  AppendMenuW(menu, MF_STRING, ids::kMnuVer, texts::kVersionMenu);
   if (!CreateTopLevel(kMainClass, texts::kMainCaption, kMainStyle, WS_EX_CONTROLPARENT, menu, nullptr)) return false;
 
   // The designed size: both pages side by side, the client area 6975 twips high.
@@ -107,44 +107,52 @@ void frmVelmora1::CreateControls() {
   fraMain[0] = frame(w, texts::kPageDrive, fontPage_, CLR_DEFAULT, ids::kFraMain0, 120, 720, 5775, 5415);
   Label1[0] =
       Child(fraMain[0], WC_STATICW, texts::kHeadlineDrive, headline, ids::kLabel1_0, 240, 360, 5280, 435, fontBold_);
-  Frame1 = frame(fraMain[0], texts::kFrame1, fontBold_, CLR_DEFAULT, ids::kFrame1, 240, 960, 5295, 1215);
+  Frame1 = frame(fraMain[0], texts::kPickDriveStep, fontBold_, CLR_DEFAULT, ids::kFrame1, 240, 960, 5295, 1215);
   // Drive1 belongs here in the focus order; CreateInteractiveParts makes it.
-  lbl1 = Child(Frame1, WC_STATICW, texts::kLbl1, label, ids::kLbl1, 3120, 405, 975, 195, nullptr);
-  lblAki = Child(Frame1, WC_STATICW, texts::kLblAkiDesign, SS_RIGHT | SS_NOPREFIX, ids::kLblAki, 3720, 400, 1455, 300,
-                 nullptr);
-  Frame2 = frame(fraMain[0], texts::kFrame2, fontBold_, CLR_DEFAULT, ids::kFrame2, 240, 2280, 5295, 855);
+  lbl1 = Child(Frame1, WC_STATICW, texts::kFreeSizeCaption, label, ids::kLbl1, 3120, 405, 975, 195, nullptr);
+  lblAki = Child(Frame1, WC_STATICW, texts::kFreeSizePlaceholder, SS_RIGHT | SS_NOPREFIX, ids::kLblAki, 3720, 400, 1455,
+                 300, nullptr);
+  Frame2 = frame(fraMain[0], texts::kDriveThresholdStep, fontBold_, CLR_DEFAULT, ids::kFrame2, 240, 2280, 5295, 855);
   txtSize[0] = Child(Frame2, WC_EDITW, texts::kSizeDefault, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtSize0, 240, 360, 735,
                      300, nullptr);
-  lblData[0] = Child(Frame2, WC_STATICW, texts::kLblData, label, ids::kLblData0, 1080, 405, 4140, 195, nullptr);
-  Frame3 = frame(fraMain[0], texts::kFrame3, fontBold_, CLR_DEFAULT, ids::kFrame3, 240, 3240, 5295, 1935);
+  lblData[0] =
+      Child(Frame2, WC_STATICW, texts::kThresholdUnitNote, label, ids::kLblData0, 1080, 405, 4140, 195, nullptr);
+  Frame3 = frame(fraMain[0], texts::kShortCutStep, fontBold_, CLR_DEFAULT, ids::kFrame3, 240, 3240, 5295, 1935);
   cmdShortCut[0] =
-      Child(Frame3, WC_BUTTONW, texts::kCmdShortCut, button, ids::kCmdShortCut0, 240, 360, 4815, 375, nullptr);
-  Label2[1] = Child(Frame3, WC_STATICW, texts::kLabel2_1, label, ids::kLabel2_0 + 1, 240, 960, 4965, 195, nullptr);
-  Label2[2] = Child(Frame3, WC_STATICW, texts::kLabel2_2, label, ids::kLabel2_0 + 2, 240, 1200, 5010, 195, nullptr);
-  Label2[0] = Child(Frame3, WC_STATICW, texts::kLabel2_0, label, ids::kLabel2_0 + 0, 240, 1560, 5055, 195, nullptr);
+      Child(Frame3, WC_BUTTONW, texts::kShortCutButton, button, ids::kCmdShortCut0, 240, 360, 4815, 375, nullptr);
+  Label2[1] =
+      Child(Frame3, WC_STATICW, texts::kDriveNoteAtLogOn, label, ids::kLabel2_0 + 1, 240, 960, 4965, 195, nullptr);
+  Label2[2] =
+      Child(Frame3, WC_STATICW, texts::kDriveNoteWarnBelow, label, ids::kLabel2_0 + 2, 240, 1200, 5010, 195, nullptr);
+  Label2[0] =
+      Child(Frame3, WC_STATICW, texts::kDriveNoteManyLinks, label, ids::kLabel2_0 + 0, 240, 1560, 5055, 195, nullptr);
 
   // Directory check page, designed beside the drive page.
   fraMain[1] = frame(w, texts::kPageDir, fontPage_, kDirPageCaption, ids::kFraMain1, 6000, 720, 5775, 5415);
   Label1[1] =
       Child(fraMain[1], WC_STATICW, texts::kHeadlineDir, headline, ids::kLabel1_1, 240, 360, 5280, 435, fontBold_);
-  Frame7 = frame(fraMain[1], texts::kFrame7, fontBold_, CLR_DEFAULT, ids::kFrame7, 240, 960, 5295, 1215);
-  txtDir = Child(Frame7, WC_EDITW, texts::kTxtDirDesign, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtDir, 240, 360, 4695, 285,
-                 nullptr);
-  cmdPath = Child(Frame7, WC_BUTTONW, texts::kCmdPath, button, ids::kCmdPath, 4920, 360, 255, 255, fontPGothic_);
-  cmdSiyou = Child(Frame7, WC_BUTTONW, texts::kCmdSiyou, button, ids::kCmdSiyou, 240, 720, 2295, 255, nullptr);
-  Label4 = Child(Frame7, WC_STATICW, texts::kLabel4, label, ids::kLabel4, 3120, 720, 975, 195, nullptr);
-  lblSiyou = Child(Frame7, WC_STATICW, texts::kLblSiyouInitial, SS_RIGHT | SS_NOPREFIX, ids::kLblSiyou, 3690, 720, 1455,
-                   300, nullptr);
-  Frame8 = frame(fraMain[1], texts::kFrame8, fontBold_, CLR_DEFAULT, ids::kFrame8, 240, 2280, 5295, 855);
+  Frame7 = frame(fraMain[1], texts::kPickDirStep, fontBold_, CLR_DEFAULT, ids::kFrame7, 240, 960, 5295, 1215);
+  txtDir = Child(Frame7, WC_EDITW, texts::kDirBoxPlaceholder, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtDir, 240, 360, 4695,
+                 285, nullptr);
+  cmdPath = Child(Frame7, WC_BUTTONW, texts::kBrowseButton, button, ids::kCmdPath, 4920, 360, 255, 255, fontPGothic_);
+  cmdSiyou = Child(Frame7, WC_BUTTONW, texts::kMeasureUsedButton, button, ids::kCmdSiyou, 240, 720, 2295, 255, nullptr);
+  Label4 = Child(Frame7, WC_STATICW, texts::kUsedSizeCaption, label, ids::kLabel4, 3120, 720, 975, 195, nullptr);
+  lblSiyou = Child(Frame7, WC_STATICW, texts::kUsedSizeNotMeasured, SS_RIGHT | SS_NOPREFIX, ids::kLblSiyou, 3690, 720,
+                   1455, 300, nullptr);
+  Frame8 = frame(fraMain[1], texts::kDirThresholdStep, fontBold_, CLR_DEFAULT, ids::kFrame8, 240, 2280, 5295, 855);
   txtSize[1] = Child(Frame8, WC_EDITW, texts::kSizeDefault, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtSize1, 240, 360, 735,
                      300, nullptr);
-  lblData[1] = Child(Frame8, WC_STATICW, texts::kLblData, label, ids::kLblData1, 1080, 405, 4140, 195, nullptr);
-  Frame9 = frame(fraMain[1], texts::kFrame9, fontBold_, CLR_DEFAULT, ids::kFrame9, 240, 3240, 5295, 1935);
+  lblData[1] =
+      Child(Frame8, WC_STATICW, texts::kThresholdUnitNote, label, ids::kLblData1, 1080, 405, 4140, 195, nullptr);
+  Frame9 = frame(fraMain[1], texts::kShortCutStep, fontBold_, CLR_DEFAULT, ids::kFrame9, 240, 3240, 5295, 1935);
   cmdShortCut[1] =
-      Child(Frame9, WC_BUTTONW, texts::kCmdShortCut, button, ids::kCmdShortCut1, 240, 360, 4815, 375, nullptr);
-  Label2[4] = Child(Frame9, WC_STATICW, texts::kLabel2_4, label, ids::kLabel2_0 + 4, 240, 960, 4965, 195, nullptr);
-  Label2[5] = Child(Frame9, WC_STATICW, texts::kLabel2_5, label, ids::kLabel2_0 + 5, 240, 1200, 4290, 195, nullptr);
-  Label2[3] = Child(Frame9, WC_STATICW, texts::kLabel2_3, label, ids::kLabel2_0 + 3, 240, 1560, 4485, 195, nullptr);
+      Child(Frame9, WC_BUTTONW, texts::kShortCutButton, button, ids::kCmdShortCut1, 240, 360, 4815, 375, nullptr);
+  Label2[4] =
+      Child(Frame9, WC_STATICW, texts::kDirNoteAtLogOn, label, ids::kLabel2_0 + 4, 240, 960, 4965, 195, nullptr);
+  Label2[5] =
+      Child(Frame9, WC_STATICW, texts::kDirNoteWarnAbove, label, ids::kLabel2_0 + 5, 240, 1200, 4290, 195, nullptr);
+  Label2[3] =
+      Child(Frame9, WC_STATICW, texts::kDirNoteManyLinks, label, ids::kLabel2_0 + 3, 240, 1560, 4485, 195, nullptr);
 
   // The value labels overlap their captions' boxes: the values are right-aligned and
   // the captions stay above them, so neither hides the other.
@@ -158,11 +166,11 @@ void frmVelmora1::CreateControls() {
       CreateFrame(w, L"", FrameStyle{nullptr, CLR_DEFAULT, false}, TwipsToPixels(120, dpi_), TwipsToPixels(6360, dpi_),
                   TwipsToPixels(3720 - 120, dpi_), TwipsToPixels(495, dpi_), ids::kFrame4);
   chkLog[0] =
-      Child(Frame4, WC_BUTTONW, texts::kChkLogCsv, WS_TABSTOP | BS_3STATE, ids::kChkLog0, 0, 0, 2775, 255, nullptr);
-  chkLog[1] =
-      Child(Frame4, WC_BUTTONW, texts::kChkLogTxt, WS_TABSTOP | BS_3STATE, ids::kChkLog1, 0, 240, 2775, 255, nullptr);
-  cmdRogu = Child(w, WC_BUTTONW, texts::kCmdRogu, button, ids::kCmdRogu, 3720, 6360, 1215, 495, nullptr);
-  cmdEnd = Child(w, WC_BUTTONW, texts::kCmdEnd, button, ids::kCmdEnd, 5160, 6360, 735, 495, nullptr);
+      Child(Frame4, WC_BUTTONW, texts::kLogCsvOption, WS_TABSTOP | BS_3STATE, ids::kChkLog0, 0, 0, 2775, 255, nullptr);
+  chkLog[1] = Child(Frame4, WC_BUTTONW, texts::kLogTxtOption, WS_TABSTOP | BS_3STATE, ids::kChkLog1, 0, 240, 2775, 255,
+                    nullptr);
+  cmdRogu = Child(w, WC_BUTTONW, texts::kLogFolderButton, button, ids::kCmdRogu, 3720, 6360, 1215, 495, nullptr);
+  cmdEnd = Child(w, WC_BUTTONW, texts::kEndButton, button, ids::kCmdEnd, 5160, 6360, 735, 495, nullptr);
 
   for (HWND box : txtSize) SendMessageW(box, EM_LIMITTEXT, 4, 0);
   tabColor_[0] = tabColor_[1] = kTabIdle;
@@ -190,10 +198,10 @@ void frmVelmora1::CreateTooltips() {
     info.lpszText = const_cast<wchar_t*>(tip);
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   };
-  add(cmdSiyou, texts::kCmdSiyouTip);
-  add(chkLog[0], texts::kChkLogTip);
-  add(chkLog[1], texts::kChkLogTip);
-  add(cmdRogu, texts::kCmdRoguTip);
+  add(cmdSiyou, texts::kMeasureUsedTip);
+  add(chkLog[0], texts::kLogOptionTip);
+  add(chkLog[1], texts::kLogOptionTip);
+  add(cmdRogu, texts::kLogFolderTip);
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 600);
 }
 

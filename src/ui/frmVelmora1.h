@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/AutoCheck.h"
 #include "store/MSettings.h"
 #include "ui/Timer.h"
 #include "ui/Window.h"
@@ -67,7 +68,7 @@ class frmVelmora1 : public Window {
   // Automatic check run (frmVelmora1_Auto.cpp)
   void Timer1_Timer();
   // Check log (frmVelmora1_Log.cpp)
-  bool LogWrite(int16_t kind, bool found, const std::wstring& target, float size, float limit, int16_t result);
+  bool LogWrite(CheckKind kind, bool found, const std::wstring& target, float size, float limit, CheckResult result);
   // Settings file and log options (frmVelmora1_Store.cpp)
   void IniRead();
   void IniWrite();
@@ -87,8 +88,8 @@ class frmVelmora1 : public Window {
   // False (nothing changed) for a value the check box refuses (outside 0 to 2).
   bool SetLogOption(int index, int value);
   LogOptionRules LogOptionBoxes();
-  // The process exit code an automatic run ends with (0 passed, 1 warned, 2 not found).
-  int exitCode = 0;
+  // The process exit code an automatic run ends with.
+  AutoExit exitCode = kExitPassed;
 
  protected:
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;

@@ -23,8 +23,8 @@ class FormHost : public AutoCheckHost {
     // No owner: the main window stays hidden and off-screen.
     ShowMessage(nullptr, message.text, message.title, MB_ICONSTOP);
   }
-  bool LogWrite(int16_t kind, bool found, const std::wstring& target, float size, float limit,
-                int16_t result) override {
+  bool LogWrite(CheckKind kind, bool found, const std::wstring& target, float size, float limit,
+                CheckResult result) override {
     return form_.LogWrite(kind, found, target, size, limit, result);
   }
   double Rnd() override { return random_.Next(); }

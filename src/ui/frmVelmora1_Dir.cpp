@@ -10,7 +10,7 @@ namespace velmora::ui {
 float frmVelmora1::SiyouSizeDisp(const std::wstring& dirPath, bool* measured) {
   SetText(lblSiyou, texts::kMeasuring);
   double kilobytes = 0;
-  bool done = DirSizeChk(1, dirPath, L"*.*", true, kilobytes, PacedDoEvents(kWalkYieldEveryMs));
+  bool done = DirSizeChk(SizeUnit::kKilobytes, dirPath, L"*.*", true, kilobytes, PacedDoEvents(kWalkYieldEveryMs));
   if (measured) *measured = done;
   SetText(lblSiyou, UsedSizeCaption(done, kilobytes));
   return static_cast<float>(kilobytes / 1024);

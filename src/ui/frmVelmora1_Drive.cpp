@@ -1,16 +1,15 @@
 // Drive free space on the drive page.
-#include "ui/frmVelmora1.h"
-
 #include "base/Number.h"
 #include "base/Texts.h"
 #include "measure/MDriveSpace.h"
 #include "ui/Controls.h"
+#include "ui/frmVelmora1.h"
 
 namespace velmora::ui {
 
 float frmVelmora1::AkiSizeDisp(const std::wstring& driveLetter) {
   float free = 0;
-  if (!DriveSpaceChk(1, driveLetter + L":\\", free)) {
+  if (!DriveSpaceChk(SizeUnit::kMegabytes, driveLetter + L":\\", free)) {
     SetText(lblAki, texts::kDriveUnknown);
     return -1;
   }
@@ -18,7 +17,9 @@ float frmVelmora1::AkiSizeDisp(const std::wstring& driveLetter) {
   return free;
 }
 
-void frmVelmora1::Drive1_Change() { AkiSizeDisp(GetText(Drive1).substr(0, 1)); }
+void frmVelmora1::Drive1_Change() {
+  AkiSizeDisp(GetText(Drive1).substr(0, 1));
+}
 
 void frmVelmora1::FillDriveList() {
   // Each entry begins with its drive letter, in lower case as the list has always

@@ -5,8 +5,8 @@
 
 namespace velmora::ui {
 
-bool frmVelmora1::LogWrite(int16_t kind, bool found, const std::wstring& target, float size, float limit,
-                           int16_t result) {
+bool frmVelmora1::LogWrite(CheckKind kind, bool found, const std::wstring& target, float size, float limit,
+                           CheckResult result) {
   std::optional<std::wstring> extension = LogExtension(LogOption(0), LogOption(1));
   if (!extension) return true;
   CheckRecord record{kind, found, target, size, limit, result};

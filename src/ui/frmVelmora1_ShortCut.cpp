@@ -30,12 +30,13 @@ bool SizeAccepted(HWND owner, const std::wstring& sizeText) {
 }  // namespace
 
 void frmVelmora1::cmdShortCut_Click(int Index) {
+  const std::optional<CheckKind> kind = CheckKindAt(Index);
   LinkSpec link;
-  if (Index == 0) {
+  if (kind == CheckKind::kDrive) {
     std::wstring sizeText = GetText(txtSize[0]);
     if (!SizeAccepted(hwnd(), sizeText)) return;
     link = DriveLinkSpec(GetText(Drive1).substr(0, 1), sizeText, ProgramFolder());
-  } else if (Index == 1) {
+  } else if (kind == CheckKind::kDirectory) {
     // Looked up where the link's run will look: a relative path from the program
     // folder, the link's working folder. The arguments keep the text as typed.
     std::wstring dirText = GetText(txtDir);

@@ -48,7 +48,7 @@ void frmVelmora1::Form_Load() {
   std::wstring drive = GetText(Drive1);
   AkiSizeDisp(drive.substr(0, 1));
   CurTab = -1;
-  cmdTab_Click(0);
+  cmdTab_Click(ControlIndex(CheckKind::kDrive));
   ShowWindow(hwnd(), SW_SHOW);
   RestoreFocus();  // on the first control the Tab key reaches
   UpdateWindow(hwnd());

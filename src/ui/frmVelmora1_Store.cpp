@@ -49,7 +49,7 @@ void frmVelmora1::chkLog_Click(int Index) {
 
 void frmVelmora1::cmdRogu_Click() {
   std::wstring folder = ProgramFolder();
-  if (TSK_KIDOU(hwnd(), folder, LaunchAs::kDocument) == 2)
+  if (TSK_KIDOU(hwnd(), folder, LaunchAs::kDocument) == LaunchResult::kNotOpened)
     ShowMessage(hwnd(), std::wstring(texts::kFolderOpenFailed) + L"\r\n" + folder, texts::kTitleLogFolder,
                 MB_ICONEXCLAMATION);
 }

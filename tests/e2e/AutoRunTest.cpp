@@ -68,7 +68,7 @@ std::string StampNow() {
 
 float FreeMegabytesOfC() {
   float free = -1;
-  DriveSpaceChk(1, L"C:\\", free);
+  DriveSpaceChk(velmora::SizeUnit::kMegabytes, L"C:\\", free);
   return free;
 }
 

@@ -274,7 +274,7 @@ TEST_F(MainWindow, ShowsTheFreeSpaceOfTheChosenDrive) {
   ASSERT_GE(entryC, 0) << "drive c is listed";
   SelectComboEntry(drives, entryC);
   float free = 0;
-  ASSERT_TRUE(DriveSpaceChk(1, L"C:\\", free));
+  ASSERT_TRUE(DriveSpaceChk(velmora::SizeUnit::kMegabytes, L"C:\\", free));
   std::wstring shown = Text(Ctl(ids::kLblAki));
   ASSERT_GE(shown.size(), 3u);
   EXPECT_EQ(shown.substr(shown.size() - 2), L"MB");

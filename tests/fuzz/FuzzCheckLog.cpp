@@ -101,11 +101,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t control = data[0];
   const uint8_t fault = data[1];
   const std::string old(reinterpret_cast<const char*>(data + 2), size - 2);
-  const int16_t kind = control & 1;
+  const velmora::CheckKind kind = control & 1 ? velmora::CheckKind::kDirectory : velmora::CheckKind::kDrive;
   const bool hidden = (control & 2) != 0;
   const std::string record = "2024/03/05(\x89\xce),07:09,C,0150.00,0100.00,OK";
 
-  std::string expected = velmora::ToCp932(kind == 0 ? velmora::texts::kHeaderDrive : velmora::texts::kHeaderDir);
+  std::string expected =
+      velmora::ToCp932(kind == velmora::CheckKind::kDrive ? velmora::texts::kHeaderDrive : velmora::texts::kHeaderDir);
   expected += "\r\n" + record + "\r\n";
   if (!hidden) {
     // Zero bytes at the very end are what a rewrite cut short after growing leaves.

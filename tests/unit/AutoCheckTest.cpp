@@ -49,10 +49,11 @@ class FakeRun : public AutoCheckHost {
     calls.push_back(L"box");
     shown.push_back(message);
   }
-  bool LogWrite(int16_t kind, bool found, const std::wstring& target, float size, float limit,
-                int16_t result) override {
-    calls.push_back(L"log " + std::to_wstring(kind) + L" " + (found ? L"found " : L"missing ") + target + L" " +
-                    std::to_wstring(size) + L" " + std::to_wstring(limit) + L" " + std::to_wstring(result));
+  bool LogWrite(CheckKind kind, bool found, const std::wstring& target, float size, float limit,
+                CheckResult result) override {
+    calls.push_back(L"log " + std::to_wstring(static_cast<int>(kind)) + L" " + (found ? L"found " : L"missing ") +
+                    target + L" " + std::to_wstring(size) + L" " + std::to_wstring(limit) + L" " +
+                    std::to_wstring(static_cast<int>(result)));
     if (logResults.empty()) return true;
     bool ok = logResults.front();
     logResults.pop_front();

@@ -13,6 +13,9 @@
 namespace velmora {
 namespace {
 
+using enum CheckKind;
+using enum CheckResult;
+
 const LogTime kTuesday{2002, 5, 14, 2, 9, 5};
 
 std::string Bytes(const std::wstring& text) {
@@ -45,10 +48,10 @@ TEST(CheckLog, ExtensionFollowsTheOptionsCsvWinning) {
 }
 
 TEST(CheckLog, FileNamesAndTheirBytes) {
-  EXPECT_EQ(LogFileName(0, L"C", L".csv"), L"Cドライブのログ.csv");
-  EXPECT_EQ(LogFileName(1, L"Data", L".txt"), L"Data.txt");
-  EXPECT_EQ(LogFileName(7, L"Data", L".csv"), L"Data.csv");  // any kind but 0 is a directory
-  EXPECT_EQ(Bytes(LogFileName(0, L"C", L"")), "C\x83\x68\x83\x89\x83\x43\x83\x75\x82\xcc\x83\x8d\x83\x4f");
+  EXPECT_EQ(LogFileName(kDrive, L"C", L".csv"), L"Cドライブのログ.csv");
+  EXPECT_EQ(LogFileName(kDirectory, L"Data", L".txt"), L"Data.txt");
+  EXPECT_EQ(LogFileName(static_cast<CheckKind>(7), L"Data", L".csv"), L"Data.csv");  // any kind but the drive's
+  EXPECT_EQ(Bytes(LogFileName(kDrive, L"C", L"")), "C\x83\x68\x83\x89\x83\x43\x83\x75\x82\xcc\x83\x8d\x83\x4f");
   // Path and wildcard characters; device names, also with an extension and in any case
   // (they open a device wherever the file is asked for); names the system would cut
   // short at a trailing dot or space.
@@ -69,14 +72,14 @@ TEST(CheckLog, RecordLines) {
     CheckRecord record;
     const wchar_t* line;  // nullptr: refused
   } rows[] = {
-      {{0, true, L"C", 123.45f, 100, 1}, L"2002/05/14(火),09:05,C,0123.45,0100.00,OK"},
-      {{0, true, L"C", 85.27f, 100, 0}, L"2002/05/14(火),09:05,C,0085.27,0100.00,NG"},
-      {{0, true, L"C", -1, 100, 0}, L"2002/05/14(火),09:05,C,-0001.00,0100.00,NG"},
-      {{1, true, L"Data", 12345.678f, 12.5f, 1}, L"2002/05/14(火),09:05,Data,12345.68,0012.50,OK"},
-      {{0, false, L"Q", 0, 100, 0}, L"2002/05/14(火),09:05,Q,チェック対象無し"},
-      {{0, false, L"Q", 5, 100, 9}, L"2002/05/14(火),09:05,Q,チェック対象無し"},
-      {{0, true, L"C", 1, 100, 2}, nullptr},
-      {{0, true, L"C", 1, 100, -1}, nullptr},
+      {{kDrive, true, L"C", 123.45f, 100, kPassed}, L"2002/05/14(火),09:05,C,0123.45,0100.00,OK"},
+      {{kDrive, true, L"C", 85.27f, 100, kWarned}, L"2002/05/14(火),09:05,C,0085.27,0100.00,NG"},
+      {{kDrive, true, L"C", -1, 100, kWarned}, L"2002/05/14(火),09:05,C,-0001.00,0100.00,NG"},
+      {{kDirectory, true, L"Data", 12345.678f, 12.5f, kPassed}, L"2002/05/14(火),09:05,Data,12345.68,0012.50,OK"},
+      {{kDrive, false, L"Q", 0, 100, kWarned}, L"2002/05/14(火),09:05,Q,チェック対象無し"},
+      {{kDrive, false, L"Q", 5, 100, static_cast<CheckResult>(9)}, L"2002/05/14(火),09:05,Q,チェック対象無し"},
+      {{kDrive, true, L"C", 1, 100, static_cast<CheckResult>(2)}, nullptr},
+      {{kDrive, true, L"C", 1, 100, static_cast<CheckResult>(-1)}, nullptr},
   };
   for (const Row& row : rows) {
     auto line = LogRecordText(row.record, kTuesday);
@@ -97,28 +100,29 @@ TEST(CheckLog, NewContentKeepsAtMost99OldRecordsAndNeverLineZero) {
   const std::string rec = "NEW";
   struct Row {
     const char* name;
-    int16_t kind;
+    CheckKind kind;
     std::string old;
     std::string expected;
   } rows[] = {
-      {"no file", 0, "", DriveHeader() + "NEW\r\n"},
-      {"header only", 0, DriveHeader(), DriveHeader() + "NEW\r\n"},
-      {"directory header", 1, "", DirHeader() + "NEW\r\n"},
-      {"header and 100 records", 0, DriveHeader() + Records(1, 100), DriveHeader() + "NEW\r\n" + Records(1, 99)},
-      {"149 records", 0, DriveHeader() + Records(1, 149), DriveHeader() + "NEW\r\n" + Records(1, 99)},
-      {"first line no header", 1, "garbage\r\n" + Records(1, 3), DirHeader() + "NEW\r\n" + Records(1, 3)},
-      {"drive header in a directory log", 1, DriveHeader() + "x\r\n", DirHeader() + "NEW\r\nx\r\n"},
-      {"lone LF and CR end lines", 0, "h\nr1\rr2\n\nr4", DriveHeader() + "NEW\r\nr1\r\nr2\r\n\r\nr4\r\n"},
-      {"bytes copied unchanged", 0,
+      {"no file", kDrive, "", DriveHeader() + "NEW\r\n"},
+      {"header only", kDrive, DriveHeader(), DriveHeader() + "NEW\r\n"},
+      {"directory header", kDirectory, "", DirHeader() + "NEW\r\n"},
+      {"header and 100 records", kDrive, DriveHeader() + Records(1, 100), DriveHeader() + "NEW\r\n" + Records(1, 99)},
+      {"149 records", kDrive, DriveHeader() + Records(1, 149), DriveHeader() + "NEW\r\n" + Records(1, 99)},
+      {"first line no header", kDirectory, "garbage\r\n" + Records(1, 3), DirHeader() + "NEW\r\n" + Records(1, 3)},
+      {"drive header in a directory log", kDirectory, DriveHeader() + "x\r\n", DirHeader() + "NEW\r\nx\r\n"},
+      {"lone LF and CR end lines", kDrive, "h\nr1\rr2\n\nr4", DriveHeader() + "NEW\r\nr1\r\nr2\r\n\r\nr4\r\n"},
+      {"bytes copied unchanged", kDrive,
        std::string("h\r\n\x89\xce\xff"
                    "\0"
                    "z\r\n",
                    10),
        DriveHeader() + "NEW\r\n\x89\xce\xff" + std::string(1, '\0') + "z\r\n"},
       // The zeros an interrupted rewrite leaves after growing the file are no record.
-      {"zeros after the last line", 0, DriveHeader() + "r1\r\n" + std::string(7, '\0'),
+      {"zeros after the last line", kDrive, DriveHeader() + "r1\r\n" + std::string(7, '\0'),
        DriveHeader() + "NEW\r\nr1\r\n"},
-      {"zeros after a last line without end", 0, "h\r\nr1" + std::string(3, '\0'), DriveHeader() + "NEW\r\nr1\r\n"},
+      {"zeros after a last line without end", kDrive, "h\r\nr1" + std::string(3, '\0'),
+       DriveHeader() + "NEW\r\nr1\r\n"},
   };
   for (const Row& row : rows) EXPECT_EQ(NewLogContent(row.kind, rec, row.old), row.expected) << row.name;
   EXPECT_EQ(DriveHeader().substr(0, 4), "\x94\x4e\x81\x5e");  // 年／
@@ -168,7 +172,7 @@ TEST(CheckLog, RewriteGrowsFirstSoAFullDiskLeavesTheOldContent) {
   file.content = "h\r\nold\r\n";
   file.failGrow = true;
   LogUndo undo;
-  EXPECT_EQ(RewriteLog(file, 0, "NEW", undo), RewriteResult::kUnchanged);
+  EXPECT_EQ(RewriteLog(file, kDrive, "NEW", undo), RewriteResult::kUnchanged);
   EXPECT_EQ(file.content, "h\r\nold\r\n");
   EXPECT_EQ(file.calls, (std::vector<std::string>{"read 100", "size " + std::to_string(DriveHeader().size() + 10)}));
 }
@@ -288,14 +292,14 @@ TEST(CheckLog, RewriteCases) {
     file.failShrink = row.failShrink;
     file.failingWrites = row.failingWrites;
     LogUndo undo;
-    EXPECT_EQ(RewriteLog(file, 0, "NEW", undo), row.result) << row.name;
+    EXPECT_EQ(RewriteLog(file, kDrive, "NEW", undo), row.result) << row.name;
     EXPECT_EQ(file.content, row.expected) << row.name;
     if (row.hidden) {
       for (const std::string& call : file.calls) EXPECT_NE(call, "read 100") << row.name << ": read as a log";
     }
     if (row.retried.empty()) continue;
     file.failRead = file.failShrink = false;
-    EXPECT_EQ(RewriteLog(file, 0, "NEW", undo), RewriteResult::kWritten) << row.name;
+    EXPECT_EQ(RewriteLog(file, kDrive, "NEW", undo), RewriteResult::kWritten) << row.name;
     EXPECT_EQ(file.content, row.retried) << row.name;
   }
 }
@@ -317,14 +321,14 @@ TEST(CheckLog, ADamagedRewriteIsRestoredBeforeTheRetry) {
     file.content = row.old;
     file.failingWrites = {row.writeFailsAfter, 0};
     LogUndo undo;
-    ASSERT_EQ(RewriteLog(file, 0, "NEW", undo), RewriteResult::kDamaged) << row.name;
+    ASSERT_EQ(RewriteLog(file, kDrive, "NEW", undo), RewriteResult::kDamaged) << row.name;
     EXPECT_NE(file.content, row.old) << row.name;
     file.failingWrites = {0};
     EXPECT_FALSE(RestoreLog(file, undo)) << row.name;
     EXPECT_TRUE(RestoreLog(file, undo)) << row.name;
     EXPECT_EQ(file.content, row.old) << row.name;
-    EXPECT_EQ(RewriteLog(file, 0, "NEW", undo), RewriteResult::kWritten) << row.name;
-    EXPECT_EQ(file.content, NewLogContent(0, "NEW", row.old)) << row.name;
+    EXPECT_EQ(RewriteLog(file, kDrive, "NEW", undo), RewriteResult::kWritten) << row.name;
+    EXPECT_EQ(file.content, NewLogContent(kDrive, "NEW", row.old)) << row.name;
   }
 }
 

@@ -88,7 +88,7 @@ FakeTree SampleTree() {
 TEST(DirWalk, SumsExactBytesDepthFirstInListingOrder) {
   FakeTree t = SampleTree();
   double bytes = -1;
-  ASSERT_TRUE(DirSizeChk(0, L"C:\\T", L"*.*", true, bytes, t));
+  ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"C:\\T", L"*.*", true, bytes, t));
   EXPECT_EQ(bytes, 1536.0 + 100 + 20 + (5ull << 30) + 7 + 1 + 2 + (2ull << 30) + 1);
   // Own entries first, then subdirectories in listing order; neither the directory
   // whose name begins with a full stop nor the reparse point is entered.
@@ -97,19 +97,20 @@ TEST(DirWalk, SumsExactBytesDepthFirstInListingOrder) {
 
 TEST(DirWalk, UnitsAndSubDirsFlag) {
   struct Row {
-    int16_t unit;
+    velmora::SizeUnit unit;
     bool subDirs;
     double expected;
   } rows[] = {
-      {0, false, 1536.0 + 100 + 20 + (5ull << 30) + 7},
-      {1, true, (1536.0 + 100 + 20 + (5ull << 30) + 7 + 3 + (2ull << 30) + 1) / 1024},
-      {2, true, (1536.0 + 100 + 20 + (5ull << 30) + 7 + 3 + (2ull << 30) + 1) / 1024 / 1024},
+      {velmora::SizeUnit::kBytes, false, 1536.0 + 100 + 20 + (5ull << 30) + 7},
+      {velmora::SizeUnit::kKilobytes, true, (1536.0 + 100 + 20 + (5ull << 30) + 7 + 3 + (2ull << 30) + 1) / 1024},
+      {velmora::SizeUnit::kMegabytes, true,
+       (1536.0 + 100 + 20 + (5ull << 30) + 7 + 3 + (2ull << 30) + 1) / 1024 / 1024},
   };
   for (const Row& row : rows) {
     FakeTree t = SampleTree();
     double size = -1;
     EXPECT_TRUE(DirSizeChk(row.unit, L"C:\\T", L"*.*", row.subDirs, size, t));
-    EXPECT_EQ(size, row.expected) << row.unit;
+    EXPECT_EQ(size, row.expected) << DivisionsBy1024(row.unit);
     if (!row.subDirs) {
       EXPECT_EQ(t.Listed().size(), 1u);
     }
@@ -119,7 +120,7 @@ TEST(DirWalk, UnitsAndSubDirsFlag) {
 TEST(DirWalk, MissingDirectoryIsFalseWithZeroAndListsNothing) {
   FakeTree t = SampleTree();
   double size = 99;
-  EXPECT_FALSE(DirSizeChk(1, L"C:\\Nope", L"*.*", true, size, t));
+  EXPECT_FALSE(DirSizeChk(velmora::SizeUnit::kKilobytes, L"C:\\Nope", L"*.*", true, size, t));
   EXPECT_EQ(size, 0);
   EXPECT_TRUE(t.calls.empty());
 }
@@ -128,14 +129,14 @@ TEST(DirWalk, UnlistableDirectoriesCountNothingAndTheWalkGoesOn) {
   FakeTree t = SampleTree();
   t.unlistable = {L"C:\\T\\b"};
   double bytes = 0;
-  EXPECT_TRUE(DirSizeChk(0, L"C:\\T", L"*.*", true, bytes, t));
+  EXPECT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"C:\\T", L"*.*", true, bytes, t));
   EXPECT_EQ(bytes, 1536.0 + 100 + 20 + (5ull << 30) + 7 + (2ull << 30) + 1);
   EXPECT_EQ(t.Listed(), (std::vector<std::wstring>{L"C:\\T", L"C:\\T\\b", L"C:\\T\\a"}));
 
   t.unlistable = {L"C:\\T"};  // the measured directory itself: not measured
   t.calls.clear();
   bytes = 99;
-  EXPECT_FALSE(DirSizeChk(0, L"C:\\T", L"*.*", true, bytes, t));
+  EXPECT_FALSE(DirSizeChk(velmora::SizeUnit::kBytes, L"C:\\T", L"*.*", true, bytes, t));
   EXPECT_EQ(bytes, 0);
   EXPECT_EQ(t.Listed(), std::vector<std::wstring>{L"C:\\T"});
 }
@@ -167,7 +168,7 @@ TEST(DirWalk, EntersPlaceholdersButNoLinkAndNoDirectoryAboveItself) {
     t.dirs[L"C:\\T\\b\\c\\s"] = {{L"inner", kFile, 1000}};
     t.dirs[L"C:\\T\\a"] = {{L"z", kFile, 5}};
     double bytes = 0;
-    ASSERT_TRUE(DirSizeChk(0, L"C:\\T", L"*.*", true, bytes, t)) << row.name;
+    ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"C:\\T", L"*.*", true, bytes, t)) << row.name;
     EXPECT_EQ(bytes, row.entered ? 1007 : 7) << row.name;
   }
 }
@@ -194,7 +195,7 @@ class EndlessLoop : public DirWalkHost {
 TEST(DirWalk, ALoopTheSystemDoesNotMarkEnds) {
   EndlessLoop loop;
   double bytes = 0;
-  ASSERT_TRUE(DirSizeChk(0, L"\\\\srv\\share\\loop", L"*.*", true, bytes, loop));
+  ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"\\\\srv\\share\\loop", L"*.*", true, bytes, loop));
   EXPECT_EQ(bytes, 3);
   EXPECT_EQ(loop.lists, 1);
 }
@@ -225,7 +226,7 @@ TEST(DirWalk, YieldsOncePerDirectoryPer101EntriesAndPer101Descents) {
     }
     t.dirs[L"R"] = top;
     double size = 0;
-    ASSERT_TRUE(DirSizeChk(0, L"R", L"*.*", true, size, t));
+    ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"R", L"*.*", true, size, t));
     EXPECT_EQ(size, row.files);
     EXPECT_EQ(t.Yields(), row.yields) << row.files << " files, " << row.subDirs << " dirs";
     EXPECT_EQ(t.calls.front(), L"yield");  // before the first listing
@@ -253,7 +254,7 @@ class DeepChain : public DirWalkHost {
 TEST(DirWalk, DeepTreesNeedNoDeepStack) {
   DeepChain chain(5000);
   double size = 0;
-  ASSERT_TRUE(DirSizeChk(0, L"R", L"*.*", true, size, chain));
+  ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"R", L"*.*", true, size, chain));
   EXPECT_EQ(size, 5001);
 }
 

@@ -5,6 +5,7 @@
 #include "store/MTSK_KIDOU.h"
 
 using velmora::LaunchPlan;
+using velmora::LaunchResult;
 using Form = LaunchPlan::Form;
 
 TEST(CHAR_CHK, CountsOverlappingOccurrences) {
@@ -60,7 +61,7 @@ TEST(PlanLaunch, ChoosesTheFormAndTheWorkingFolder) {
 
 TEST(ShellResultToLaunch, OnlyNotFoundAndNoAssociationFail) {
   for (intptr_t shell : {0, 1, 3, 5, 8, 26, 27, 28, 29, 30, 32, 33, 42})
-    EXPECT_EQ(velmora::ShellResultToLaunch(shell), 0) << shell;
-  EXPECT_EQ(velmora::ShellResultToLaunch(2), 2);
-  EXPECT_EQ(velmora::ShellResultToLaunch(31), 2);
+    EXPECT_EQ(velmora::ShellResultToLaunch(shell), LaunchResult::kOpened) << shell;
+  EXPECT_EQ(velmora::ShellResultToLaunch(2), LaunchResult::kNotOpened);
+  EXPECT_EQ(velmora::ShellResultToLaunch(31), LaunchResult::kNotOpened);
 }

@@ -279,7 +279,7 @@ class Host : public DirWalkHost {
 };
 
 WalkSeen Walk(DirWalkHost& host, WalkSeen& seen) {
-  seen.result = DirSizeChk(0, L"R", L"*.*", true, seen.bytes, host);
+  seen.result = DirSizeChk(velmora::SizeUnit::kBytes, L"R", L"*.*", true, seen.bytes, host);
   return seen;
 }
 
@@ -444,7 +444,7 @@ TEST(ListingScheduler, AStuckWorkerDelaysNeitherTheWalkNorItsEnd) {
       cv.wait(lock, [&] { return stuckStarted; });
     });
     double bytes = 0;
-    EXPECT_TRUE(DirSizeChk(0, L"R", L"*.*", true, bytes, host));
+    EXPECT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"R", L"*.*", true, bytes, host));
     EXPECT_EQ(bytes, 10);  // c0 only
   }
   alive = ListingWorkersAlive();

@@ -17,6 +17,9 @@
 namespace velmora {
 namespace {
 
+using enum CheckKind;
+using enum CheckResult;
+
 const LogTime kTime{2024, 3, 5, 2, 7, 9};
 
 class CheckLogFiles : public ::testing::Test {
@@ -78,13 +81,13 @@ class CheckLogFiles : public ::testing::Test {
 const std::wstring kDriveLog = L"Cドライブのログ.csv";
 
 TEST_F(CheckLogFiles, CreatesAndRewritesNewestFirst) {
-  ASSERT_TRUE(WriteCheckLog(dir_, L".csv", {0, true, L"C", 150, 100, 1}, kTime));
+  ASSERT_TRUE(WriteCheckLog(dir_, L".csv", {kDrive, true, L"C", 150, 100, kPassed}, kTime));
   EXPECT_EQ(Get(kDriveLog), Header(0) + "2024/03/05(\x89\xce),07:09,C,0150.00,0100.00,OK\r\n");
 
   std::string old = "old header\r\n";
   for (int i = 1; i <= 149; ++i) old.append("r").append(std::to_string(i)).append("\r\n");
   Put(L"Data.txt", old);
-  ASSERT_TRUE(WriteCheckLog(dir_, L".txt", {1, true, L"Data", 250, 250, 0}, kTime));
+  ASSERT_TRUE(WriteCheckLog(dir_, L".txt", {kDirectory, true, L"Data", 250, 250, kWarned}, kTime));
   std::string expected = Header(1) + "2024/03/05(\x89\xce),07:09,Data,0250.00,0250.00,NG\r\n";
   for (int i = 1; i <= 99; ++i) expected.append("r").append(std::to_string(i)).append("\r\n");
   EXPECT_EQ(Get(L"Data.txt"), expected);
@@ -94,35 +97,35 @@ TEST_F(CheckLogFiles, FailsWithoutTouchingAFileOthersHoldOrThatIsReadOnly) {
   Put(kDriveLog, "h\r\nkept\r\n");
   HANDLE held = CreateFileW(Path(kDriveLog).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {0, true, L"C", 1, 100, 0}, kTime));
+  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {kDrive, true, L"C", 1, 100, kWarned}, kTime));
   CloseHandle(held);
   EXPECT_EQ(Get(kDriveLog), "h\r\nkept\r\n");
 
   Put(L"Ro.csv", "h\r\nkept\r\n", FILE_ATTRIBUTE_READONLY);
-  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {1, true, L"Ro", 1, 100, 0}, kTime));
+  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {kDirectory, true, L"Ro", 1, 100, kWarned}, kTime));
   SetFileAttributesW(Path(L"Ro.csv").c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(Get(L"Ro.csv"), "h\r\nkept\r\n");
 
   CreateDirectoryW(Path(L"Dir.csv").c_str(), nullptr);
-  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {1, true, L"Dir", 1, 100, 0}, kTime));
+  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {kDirectory, true, L"Dir", 1, 100, kWarned}, kTime));
 }
 
 TEST_F(CheckLogFiles, RefusedRecordsCreateNothing) {
-  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {0, true, L"C", 1, 100, 2}, kTime));
-  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {1, true, L"..\\escape", 1, 100, 1}, kTime));
+  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {kDrive, true, L"C", 1, 100, static_cast<CheckResult>(2)}, kTime));
+  EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {kDirectory, true, L"..\\escape", 1, 100, kPassed}, kTime));
   EXPECT_FALSE(Get(kDriveLog));
   EXPECT_FALSE(Get(L"..\\escape.csv"));
   // Directories named like devices, or with a trailing dot or space, name no log: the
   // record would go to the device (NUL swallows it) or to another file.
   for (const wchar_t* target : {L"NUL", L"com1", L"CON", L"AUX", L"PRN", L"LPT1", L"Data.", L"Data "})
-    EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {1, true, target, 1, 100, 1}, kTime)) << target;
+    EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {kDirectory, true, target, 1, 100, kPassed}, kTime)) << target;
   EXPECT_FALSE(Get(L"Data.csv"));
 }
 
 TEST_F(CheckLogFiles, HiddenAndSystemFilesCountAsAbsent) {
   for (DWORD attributes : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
     Put(L"Q.csv", "h\r\nold record\r\n", attributes);
-    ASSERT_TRUE(WriteCheckLog(dir_, L".csv", {1, false, L"Q", 0, 100, 0}, kTime)) << attributes;
+    ASSERT_TRUE(WriteCheckLog(dir_, L".csv", {kDirectory, false, L"Q", 0, 100, kWarned}, kTime)) << attributes;
     EXPECT_EQ(Get(L"Q.csv"), Header(1) + "2024/03/05(\x89\xce),07:09,Q," + ToCp932(texts::kNoTarget) + "\r\n");
     SetFileAttributesW(Path(L"Q.csv").c_str(), FILE_ATTRIBUTE_NORMAL);
   }
@@ -135,7 +138,7 @@ TEST_F(CheckLogFiles, RacingWritersLoseNoRecord) {
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < kEach; ++i) {
-        CheckRecord record{0, true, L"C", static_cast<float>(t * kEach + i + 1), 100, 1};
+        CheckRecord record{kDrive, true, L"C", static_cast<float>(t * kEach + i + 1), 100, kPassed};
         int attempt = 0;
         while (!WriteCheckLog(dir_, L".csv", record, kTime)) {
           if (++attempt == 2000) {

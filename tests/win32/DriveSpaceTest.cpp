@@ -22,12 +22,12 @@ TEST(DriveSpaceChkOnWindows, AgreesWithTheSystemsByteCount) {
   ULARGE_INTEGER available{}, total{}, free{};
   ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, &total, &free)) << GetLastError();
   float megabytes = -7;
-  ASSERT_TRUE(velmora::DriveSpaceChk(1, L"C:\\", megabytes));
+  ASSERT_TRUE(velmora::DriveSpaceChk(velmora::SizeUnit::kMegabytes, L"C:\\", megabytes));
   double expected = static_cast<double>(free.QuadPart) / 1048576.0;
   // Single precision, and the disk may change a little between the two calls.
   EXPECT_NEAR(megabytes, expected, expected * 1e-3 + 16) << "C: free " << free.QuadPart;
   float kilobytes = -7;
-  ASSERT_TRUE(velmora::DriveSpaceChk(0, L"C:\\", kilobytes));
+  ASSERT_TRUE(velmora::DriveSpaceChk(velmora::SizeUnit::kKilobytes, L"C:\\", kilobytes));
   EXPECT_NEAR(kilobytes / 1024, megabytes, megabytes * 1e-3 + 16);
 }
 
@@ -41,7 +41,8 @@ TEST(DriveSpaceChkOnWindows, FailsForRootsTheSystemRejects) {
   };
   for (const std::wstring& root : roots) {
     float size = 0xdead;
-    EXPECT_FALSE(velmora::DriveSpaceChk(1, root, size)) << "root \"" << std::string(root.begin(), root.end()) << "\"";
+    EXPECT_FALSE(velmora::DriveSpaceChk(velmora::SizeUnit::kMegabytes, root, size))
+        << "root \"" << std::string(root.begin(), root.end()) << "\"";
     EXPECT_EQ(size, static_cast<float>(0xdead));
   }
 }

@@ -7,6 +7,7 @@
 #include "store/MTSK_KIDOU.h"
 
 using velmora::LaunchAs;
+using enum velmora::LaunchResult;
 using velmora::TSK_KIDOU;
 using velmora::testing::MakeRecorder;
 using velmora::testing::TempDir;
@@ -15,11 +16,11 @@ using velmora::testing::WaitRecorded;
 TEST(TSK_KIDOU, FailsOnlyForMissingFilesAndNoAssociation) {
   TempDir dir(L"velmora-launch");
   dir.Write(L"data.zzzvelmora", "x");  // no program is associated with this extension
-  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"absent.txt"), LaunchAs::kDocument), 2);
-  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"data.zzzvelmora"), LaunchAs::kDocument), 2);
+  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"absent.txt"), LaunchAs::kDocument), kNotOpened);
+  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"data.zzzvelmora"), LaunchAs::kDocument), kNotOpened);
   // A program that does not exist as a plain file is not started.
-  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"absent.exe /x"), LaunchAs::kCommand), 2);
-  EXPECT_EQ(TSK_KIDOU(nullptr, dir.Path() + L" .EXE /x", LaunchAs::kCommand), 2);
+  EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"absent.exe /x"), LaunchAs::kCommand), kNotOpened);
+  EXPECT_EQ(TSK_KIDOU(nullptr, dir.Path() + L" .EXE /x", LaunchAs::kCommand), kNotOpened);
 }
 
 TEST(TSK_KIDOU, StartsAProgramWithItsArguments) {
@@ -29,7 +30,7 @@ TEST(TSK_KIDOU, StartsAProgramWithItsArguments) {
   std::wstring marker = dir.File(L"started.txt");
   // cmd.exe writes the marker: proof that the whole text was its command line.
   std::wstring cmd = std::wstring(system) + L"\\cmd.EXE /c echo ok> \"" + marker + L"\"";
-  ASSERT_EQ(TSK_KIDOU(nullptr, cmd, LaunchAs::kCommand), 0);
+  ASSERT_EQ(TSK_KIDOU(nullptr, cmd, LaunchAs::kCommand), kOpened);
   for (int i = 0; i < 250 && GetFileAttributesW(marker.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
   Sleep(100);
   EXPECT_EQ(dir.Read(L"started.txt").substr(0, 2), "ok");
@@ -45,12 +46,12 @@ TEST(TSK_KIDOU, OpensDocumentsWhosePathHoldsExeWithoutStartingAProgram) {
   struct Row {
     std::wstring cmd;
     LaunchAs as;
-    int16_t result;
+    velmora::LaunchResult result;
     size_t starts;
   } rows[] = {
-      {folder + L"\\Velmora.hlp", LaunchAs::kDocument, 2, 0},
-      {folder + L"\\Velmora", LaunchAs::kDocument, 2, 0},
-      {folder + L"\\Velmora.hlp", LaunchAs::kCommand, 0, 1},
+      {folder + L"\\Velmora.hlp", LaunchAs::kDocument, kNotOpened, 0},
+      {folder + L"\\Velmora", LaunchAs::kDocument, kNotOpened, 0},
+      {folder + L"\\Velmora.hlp", LaunchAs::kCommand, kOpened, 1},
   };
   for (const Row& row : rows) {
     std::wstring planted = MakeRecorder(dir.Path(), L"app.exe");

@@ -155,7 +155,7 @@ TEST_F(DirWalkOnDisk, SumsEveryFileExactlyOnceYieldingOnThisThread) {
   size_t yields = 0;
   std::set<DWORD> threads;
   double bytes = -1;
-  ASSERT_TRUE(DirSizeChk(0, root_, L"*.*", true, bytes, [&] {
+  ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, root_, L"*.*", true, bytes, [&] {
     ++yields;
     threads.insert(GetCurrentThreadId());
   }));
@@ -165,22 +165,22 @@ TEST_F(DirWalkOnDisk, SumsEveryFileExactlyOnceYieldingOnThisThread) {
   EXPECT_GE(yields, 9u);
 
   double kb = -1;
-  ASSERT_TRUE(DirSizeChk(1, root_, L"*.*", true, kb, nullptr));
+  ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kKilobytes, root_, L"*.*", true, kb, nullptr));
   EXPECT_EQ(kb, static_cast<double>(expected_) / 1024);
 }
 
 TEST_F(DirWalkOnDisk, OwnFilesOnlyWithoutSubDirs) {
   double bytes = -1;
-  ASSERT_TRUE(DirSizeChk(0, root_, L"*.*", false, bytes, nullptr));
+  ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, root_, L"*.*", false, bytes, nullptr));
   EXPECT_EQ(bytes, 1536 + 100 + 10 + 20);
 }
 
 TEST_F(DirWalkOnDisk, ReachesBelowTheClassicPathLimit) {
   ASSERT_GT(deepest_.size(), 260u);
   double bytes = -1;
-  ASSERT_TRUE(DirSizeChk(0, deep_, L"*.*", true, bytes, nullptr));
+  ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, deep_, L"*.*", true, bytes, nullptr));
   EXPECT_EQ(bytes, 4242);
-  ASSERT_TRUE(DirSizeChk(0, deepest_, L"*.*", true, bytes, nullptr));
+  ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, deepest_, L"*.*", true, bytes, nullptr));
   EXPECT_EQ(bytes, 4242);
 }
 
@@ -188,11 +188,11 @@ TEST_F(DirWalkOnDisk, NotMeasuredIsFalseWithZero) {
   for (const std::wstring& path : {root_ + L"\\nope", root_ + L"\\", root_ + L"\\a.bin", std::wstring(L"C:\\"),
                                    std::wstring(L""), root_ + L"\\*", root_ + L"\\empty\\"}) {
     double size = 99;
-    EXPECT_FALSE(DirSizeChk(1, path, L"*.*", true, size, nullptr)) << path.size();
+    EXPECT_FALSE(DirSizeChk(velmora::SizeUnit::kKilobytes, path, L"*.*", true, size, nullptr)) << path.size();
     EXPECT_EQ(size, 0);
   }
   double size = 99;
-  EXPECT_TRUE(DirSizeChk(1, root_ + L"\\empty", L"*.*", true, size, nullptr));
+  EXPECT_TRUE(DirSizeChk(velmora::SizeUnit::kKilobytes, root_ + L"\\empty", L"*.*", true, size, nullptr));
   EXPECT_EQ(size, 0);
   EXPECT_EQ(UsedSizeCaption(true, size), L"0.0KB");
 }
@@ -284,10 +284,10 @@ TEST(ListingWorkers, GiveTheWalkTheSameOrderSumsAndYieldsAsOneThread) {
 
   double sequentialBytes = 0, parallelBytes = 0;
   GeneratedWalk sequential(0), parallel(2);
-  ASSERT_TRUE(DirSizeChk(0, L"G:\\root", L"*.*", true, sequentialBytes, sequential));
+  ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"G:\\root", L"*.*", true, sequentialBytes, sequential));
   for (auto& n : tree.listings) n = 0;
   tree.listed = tree.taken = tree.mostAhead = 0;
-  ASSERT_TRUE(DirSizeChk(0, L"G:\\root", L"*.*", true, parallelBytes, parallel));
+  ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"G:\\root", L"*.*", true, parallelBytes, parallel));
 
   EXPECT_GT(sequentialBytes, 0);
   EXPECT_EQ(parallelBytes, sequentialBytes);
@@ -335,7 +335,7 @@ TEST(ListingWorkers, AStuckListingHoldsUpNeitherTheWalkNorItsEnd) {
   {
     StoppingWalk walk(lister, startedEvent);
     double bytes = 0;
-    EXPECT_TRUE(DirSizeChk(0, L"S:\\r", L"*.*", true, bytes, walk));
+    EXPECT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"S:\\r", L"*.*", true, bytes, walk));
     EXPECT_EQ(bytes, 10);
     EXPECT_EQ(WaitForSingleObject(startedEvent, 0), WAIT_OBJECT_0) << "no worker reached the slow listing";
   }
@@ -364,7 +364,7 @@ TEST(DirWalkLoops, ADirectoryWithTheIdentityOfOneAboveIsNotEntered) {
     GTEST_SKIP() << "no bind mount on this machine";
   }
   double bytes = -1;
-  bool measured = DirSizeChk(0, root, L"*.*", true, bytes, nullptr);
+  bool measured = DirSizeChk(velmora::SizeUnit::kBytes, root, L"*.*", true, bytes, nullptr);
   RunOnLinux(L"Z:\\bin\\umount", "\"" + unixRoot + "/x/again\"", [&] { return !mountedAgain(); });
   EXPECT_FALSE(mountedAgain()) << "the bind mount is still in place: umount " << unixRoot << "/x/again";
   if (!mountedAgain()) DeleteTree(root);

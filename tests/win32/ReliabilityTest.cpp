@@ -113,7 +113,7 @@ TEST(WalkUnderDeletion, EndsAndCountsEveryFileThatStayed) {
     });
     double bytes = -1;
     int yields = 0;
-    bool measured = velmora::DirSizeChk(0, root, L"*.*", true, bytes, [&] {
+    bool measured = velmora::DirSizeChk(velmora::SizeUnit::kBytes, root, L"*.*", true, bytes, [&] {
       walking = true;
       ++yields;
       Sleep(1);  // slow enough for the deleter to keep up
