@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "base/PathForm.h"
 #include "base/Text.h"
 #include "base/Texts.h"
 #include "shortcut/LinkDestination.h"
@@ -43,16 +44,6 @@ const KNOWNFOLDERID* KnownFolderId(const WellKnownDestination& d) {
   return nullptr;
 }
 
-std::optional<std::wstring> FullPath(const std::wstring& path) {
-  DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return std::nullopt;
-  std::wstring full(n, L'\0');
-  n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return std::nullopt;
-  full.resize(n);
-  return full;
-}
-
 }  // namespace
 
 std::optional<std::wstring> DestinationFolder(const std::wstring& destination, long privateFlag,
@@ -65,7 +56,7 @@ std::optional<std::wstring> DestinationFolder(const std::wstring& destination, l
   }
   auto programs = KnownFolder(privateFlag ? FOLDERID_Programs : FOLDERID_CommonPrograms);
   if (!programs) return std::nullopt;
-  auto folder = FullPath(*programs + L"\\" + destination);
+  auto folder = FullPathName(*programs + L"\\" + destination);
   if (!folder || !IsFolder(*folder)) return std::nullopt;
   return folder;
 }

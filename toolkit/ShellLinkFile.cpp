@@ -4,6 +4,8 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "base/Handle.h"
+
 namespace velmora::toolkit {
 namespace {
 
@@ -24,22 +26,6 @@ class ComRef {
 
  private:
   T* p_ = nullptr;
-};
-
-// COM for this thread for as long as the object lives; a thread that already uses COM
-// in another mode keeps it.
-class ComScope {
- public:
-  ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-  bool Usable() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
-
- private:
-  HRESULT hr_;
 };
 
 std::wstring FolderOf(const std::wstring& path) {

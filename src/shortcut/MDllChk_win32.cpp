@@ -1,15 +1,12 @@
 #include <windows.h>
 
-#include "app/ProgramFolder.h"
+#include "base/FileName.h"
+#include "base/ProgramFolder.h"
 #include "shortcut/MDllChk.h"
 
 namespace velmora {
 
 namespace {
-
-bool IsPlainFileName(const std::wstring& name) {
-  return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring::npos;
-}
 
 bool IsFile(const std::wstring& path) {
   DWORD attributes = GetFileAttributesW(path.c_str());

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "app/ProgramFolder.h"
 #include "base/Handle.h"
+#include "base/ProgramFolder.h"
 #include "store/MTSK_KIDOU.h"
 
 namespace velmora {
@@ -30,7 +30,7 @@ int16_t StartProgram(const std::wstring& program, const std::wstring& commandLin
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
     return 2;
-  FileHandle process(info.hProcess), thread(info.hThread);
+  KernelHandle process(info.hProcess), thread(info.hThread);
   return 0;
 }
 

@@ -1,11 +1,30 @@
-// Reading and writing the values of standard controls, and the program's message box.
+// Creating standard controls at their designed places, reading and writing their
+// values, and the program's message box.
 #pragma once
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
+#include "base/Handle.h"
+
 namespace velmora::ui {
+
+// The screen's logical DPI (96 where the system reports none).
+int ScreenDpi();
+
+// A font of the Japanese character set, `points` high at `dpi`.
+FontHandle MakeFont(const wchar_t* face, double points, bool bold, int dpi);
+
+// A place designed in twips.
+struct TwipsRect {
+  int left, top, width, height;
+};
+
+// A visible child control of `parent`, placed at `place` converted with `dpi`, with
+// `font`; an edit box gets the sunken client edge.
+HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, const TwipsRect& place,
+                 int dpi, HFONT font);
 
 std::wstring GetText(HWND control);
 void SetText(HWND control, const std::wstring& text);

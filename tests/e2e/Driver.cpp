@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "base/Handle.h"
 
 namespace velmora::e2e {
 namespace {
@@ -75,18 +76,14 @@ std::wstring ClassOf(HWND hwnd) {
 // The pixels of a rectangle of a bitmap drawn by `paint`, as 32-bit values.
 template <typename Paint>
 std::vector<COLORREF> Pixels(int width, int height, Paint paint) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  paint(dc);
+  WindowDc screen(nullptr);
+  MemoryDc dc(CreateCompatibleDC(screen.get()));
+  UniqueHandle<GdiObjectTraits<HBITMAP>> bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  SelectedObject drawOn(dc.get(), bitmap.get());
+  paint(dc.get());
   std::vector<COLORREF> pixels;
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
+    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc.get(), x, y));
   return pixels;
 }
 
@@ -98,13 +95,9 @@ UINT IconKind(HWND iconControl) {
   GetWindowRect(iconControl, &rc);
   int width = rc.right - rc.left, height = rc.bottom - rc.top;
   if (width <= 0 || height <= 0) return 0;
-  HDC screen = GetDC(nullptr);
-  COLORREF background = GetPixel(screen, rc.left, rc.top);
-  ReleaseDC(nullptr, screen);
+  COLORREF background = GetPixel(WindowDc(nullptr).get(), rc.left, rc.top);
   auto shown = Pixels(width, height, [&](HDC dc) {
-    HDC screenDc = GetDC(nullptr);
-    BitBlt(dc, 0, 0, width, height, screenDc, rc.left, rc.top, SRCCOPY);
-    ReleaseDC(nullptr, screenDc);
+    BitBlt(dc, 0, 0, width, height, WindowDc(nullptr).get(), rc.left, rc.top, SRCCOPY);
   });
   const std::pair<const wchar_t*, UINT> kinds[] = {{IDI_HAND, MB_ICONSTOP},
                                                    {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
@@ -183,8 +176,7 @@ Process::~Process() {
     TerminateProcess(info_.hProcess, 99);
     WaitForSingleObject(info_.hProcess, 5000);
   }
-  CloseHandle(info_.hThread);
-  CloseHandle(info_.hProcess);
+  KernelHandle process(info_.hProcess), thread(info_.hThread);
 }
 
 std::optional<DWORD> Process::WaitExit(DWORD timeoutMs) {
@@ -310,10 +302,7 @@ RECT ClientRectOf(HWND top, HWND control) {
 }
 
 int Dpi() {
-  HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi;
+  return GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);
 }
 
 // --- Fonts, told from the pixels of the screen --------------------------------------
@@ -354,9 +343,7 @@ std::vector<std::string> InkOnScreen(HWND control, RECT area) {
   GetWindowRect(control, &rc);
   int width = rc.right - rc.left, height = rc.bottom - rc.top;
   auto shown = Pixels(width, height, [&](HDC dc) {
-    HDC screen = GetDC(nullptr);
-    BitBlt(dc, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
+    BitBlt(dc, 0, 0, width, height, WindowDc(nullptr).get(), rc.left, rc.top, SRCCOPY);
   });
   return Ink(shown, width, ClampTo(area, width, height));
 }
@@ -366,22 +353,16 @@ std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& 
   RECT rc;
   GetWindowRect(control, &rc);
   int width = rc.right - rc.left, height = rc.bottom - rc.top;
-  HDC screen = GetDC(nullptr);
-  COLORREF background = GetPixel(screen, rc.left + area.left, rc.top + area.top);
-  ReleaseDC(nullptr, screen);
+  COLORREF background = GetPixel(WindowDc(nullptr).get(), rc.left + area.left, rc.top + area.top);
   auto drawn = Pixels(width, height, [&](HDC dc) {
-    HBRUSH brush = CreateSolidBrush(background);
     RECT all{0, 0, width, height};
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-    HFONT hfont = CreateFontW(-static_cast<int>(font.points * Dpi() / 72.0 + 0.5), 0, 0, 0,
-                              font.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, font.face);
-    HGDIOBJ old = SelectObject(dc, hfont);
+    FillRect(dc, &all, BrushHandle(CreateSolidBrush(background)).get());
+    FontHandle hfont(CreateFontW(-static_cast<int>(font.points * Dpi() / 72.0 + 0.5), 0, 0, 0,
+                                 font.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, font.face));
+    SelectedObject selected(dc, hfont.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colour);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &all, format);
-    SelectObject(dc, old);
-    DeleteObject(hfont);
   });
   return Ink(drawn, width, ClampTo(area, width, height));
 }
@@ -389,11 +370,11 @@ std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& 
 bool ShowsColour(HWND control, RECT area, COLORREF colour) {
   RECT rc;
   GetWindowRect(control, &rc);
-  HDC screen = GetDC(nullptr);
+  WindowDc screen(nullptr);
   bool found = false;
   for (int y = area.top; y < area.bottom && !found; ++y)
-    for (int x = area.left; x < area.right && !found; ++x) found = GetPixel(screen, rc.left + x, rc.top + y) == colour;
-  ReleaseDC(nullptr, screen);
+    for (int x = area.left; x < area.right && !found; ++x)
+      found = GetPixel(screen.get(), rc.left + x, rc.top + y) == colour;
   return found;
 }
 
