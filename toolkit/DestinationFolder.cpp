@@ -12,18 +12,13 @@
 namespace velmora::toolkit {
 namespace {
 
-bool IsFolder(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The path of a known folder when it exists; the folder is not created.
 std::optional<std::wstring> KnownFolder(REFKNOWNFOLDERID id) {
   PWSTR raw = nullptr;
   HRESULT hr = SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &raw);
   std::wstring path = SUCCEEDED(hr) && raw ? raw : L"";
   CoTaskMemFree(raw);
-  if (path.empty() || !IsFolder(path)) return std::nullopt;
+  if (path.empty() || !IsExistingFolder(path)) return std::nullopt;
   return path;
 }
 
@@ -57,7 +52,7 @@ std::optional<std::wstring> DestinationFolder(const std::wstring& destination, l
   auto programs = KnownFolder(privateFlag ? FOLDERID_Programs : FOLDERID_CommonPrograms);
   if (!programs) return std::nullopt;
   auto folder = FullPathName(*programs + L"\\" + destination);
-  if (!folder || !IsFolder(*folder)) return std::nullopt;
+  if (!folder || !IsExistingFolder(*folder)) return std::nullopt;
   return folder;
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "base/Handle.h"
+#include "base/PathForm.h"
 
 namespace velmora::toolkit {
 namespace {
@@ -35,11 +36,6 @@ std::wstring FolderOf(const std::wstring& path) {
   return path.substr(0, slash);
 }
 
-bool IsFile(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 bool SaveShellLink(const std::wstring& linkPath, const std::wstring& target, const std::wstring& arguments) {
@@ -54,7 +50,7 @@ bool SaveShellLink(const std::wstring& linkPath, const std::wstring& target, con
   ComRef<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutVoid()))) return false;
   if (FAILED(file->Save(linkPath.c_str(), TRUE))) return false;
-  return IsFile(linkPath);
+  return IsExistingFile(linkPath);
 }
 
 std::optional<std::wstring> ShellLinkTarget(const std::wstring& linkPath) {

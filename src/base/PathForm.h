@@ -26,6 +26,10 @@ std::wstring PlainPathForm(std::wstring_view path);
 // (GetFullPathName), or nothing where it makes none (Windows only).
 std::optional<std::wstring> FullPathName(const std::wstring& path);
 
+// Whether `path` names an existing file, or an existing folder (Windows only).
+bool IsExistingFile(const std::wstring& path);
+bool IsExistingFolder(const std::wstring& path);
+
 // `path` as the system calls should be given it: unchanged when shorter than
 // kLongPathFrom, else made full and put in the long-path form (Windows only).
 std::wstring SystemPathForm(const std::wstring& path);

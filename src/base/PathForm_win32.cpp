@@ -14,6 +14,16 @@ std::optional<std::wstring> FullPathName(const std::wstring& path) {
   return full;
 }
 
+bool IsExistingFile(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsExistingFolder(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::wstring SystemPathForm(const std::wstring& path) {
   if (path.size() < kLongPathFrom) return path;
   std::optional<std::wstring> full = FullPathName(path);

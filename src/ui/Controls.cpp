@@ -70,12 +70,15 @@ void DoEvents() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
-    if (PressFocusedButtonOnEnter(msg)) continue;
-    HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-    if (top && IsDialogMessageW(top, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    DispatchAsDialog(GetAncestor(msg.hwnd, GA_ROOT), msg);
   }
+}
+
+void DispatchAsDialog(HWND top, MSG& msg) {
+  if (PressFocusedButtonOnEnter(msg)) return;
+  if (top && IsDialogMessageW(top, &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
 }
 
 std::function<void()> PacedDoEvents(unsigned everyMs) {

@@ -38,6 +38,10 @@ void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title
 // `msg` was that key and the button has been pressed.
 bool PressFocusedButtonOnEnter(const MSG& msg);
 
+// Hands one message on as a dialog does: Enter presses the focused push button, the
+// dialog keys (Tab, the arrows, mnemonics) move within `top`, the rest is dispatched.
+void DispatchAsDialog(HWND top, MSG& msg);
+
 // Processes every pending window message of this thread once, then returns.
 void DoEvents();
 

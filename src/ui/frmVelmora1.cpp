@@ -284,12 +284,7 @@ bool frmVelmora1::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 int frmVelmora1::Run() {
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (PressFocusedButtonOnEnter(msg)) continue;
-    if (IsDialogMessageW(hwnd(), &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchAsDialog(hwnd(), msg);
   return exitCode;
 }
 

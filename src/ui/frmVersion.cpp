@@ -131,10 +131,7 @@ void frmVersion::ShowModal() {
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
       break;
     }
-    if (PressFocusedButtonOnEnter(msg)) continue;
-    if (IsDialogMessageW(hwnd(), &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    DispatchAsDialog(hwnd(), msg);
   }
 
   // The others come back before this window goes, so that activation returns to them.
