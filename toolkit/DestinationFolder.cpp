@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "base/PathForm.h"
 #include "base/Text.h"
 #include "base/Texts.h"
 #include "shortcut/LinkDestination.h"
@@ -11,18 +12,13 @@
 namespace velmora::toolkit {
 namespace {
 
-bool IsFolder(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The path of a known folder when it exists; the folder is not created.
 std::optional<std::wstring> KnownFolder(REFKNOWNFOLDERID id) {
   PWSTR raw = nullptr;
   HRESULT hr = SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &raw);
   std::wstring path = SUCCEEDED(hr) && raw ? raw : L"";
   CoTaskMemFree(raw);
-  if (path.empty() || !IsFolder(path)) return std::nullopt;
+  if (path.empty() || !IsExistingFolder(path)) return std::nullopt;
   return path;
 }
 
@@ -43,16 +39,6 @@ const KNOWNFOLDERID* KnownFolderId(const WellKnownDestination& d) {
   return nullptr;
 }
 
-std::optional<std::wstring> FullPath(const std::wstring& path) {
-  DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return std::nullopt;
-  std::wstring full(n, L'\0');
-  n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return std::nullopt;
-  full.resize(n);
-  return full;
-}
-
 }  // namespace
 
 std::optional<std::wstring> DestinationFolder(const std::wstring& destination, long privateFlag,
@@ -65,8 +51,8 @@ std::optional<std::wstring> DestinationFolder(const std::wstring& destination, l
   }
   auto programs = KnownFolder(privateFlag ? FOLDERID_Programs : FOLDERID_CommonPrograms);
   if (!programs) return std::nullopt;
-  auto folder = FullPath(*programs + L"\\" + destination);
-  if (!folder || !IsFolder(*folder)) return std::nullopt;
+  auto folder = FullPathName(*programs + L"\\" + destination);
+  if (!folder || !IsExistingFolder(*folder)) return std::nullopt;
   return folder;
 }
 

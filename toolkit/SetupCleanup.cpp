@@ -19,6 +19,7 @@
 #include "ShellLinkFile.h"
 #include "base/Codepage.h"
 #include "base/Handle.h"
+#include "base/PathForm.h"
 #include "base/Texts.h"
 
 namespace {
@@ -42,10 +43,7 @@ std::wstring Canonical(const std::wstring& path) {
   DWORD n = ExpandEnvironmentStringsW(path.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
   expanded.resize(n > 0 && n <= expanded.size() ? n - 1 : 0);
   if (expanded.empty()) expanded = path;
-  std::wstring full(32768, L'\0');
-  n = GetFullPathNameW(expanded.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  full.resize(n > 0 && n < full.size() ? n : 0);
-  if (full.empty()) full = expanded;
+  std::wstring full = velmora::FullPathName(expanded).value_or(expanded);
   std::wstring longForm(32768, L'\0');
   n = GetLongPathNameW(full.c_str(), longForm.data(), static_cast<DWORD>(longForm.size()));
   if (n > 0 && n < longForm.size()) {
@@ -62,8 +60,8 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 
 // The first line of a file (without its line end), at most `limit` bytes read.
 std::optional<std::string> FirstLine(const std::wstring& path, DWORD limit) {
-  velmora::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  velmora::KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::string bytes(limit, '\0');
   DWORD read = 0;

@@ -4,6 +4,9 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "base/Handle.h"
+#include "base/PathForm.h"
+
 namespace velmora::toolkit {
 namespace {
 
@@ -26,32 +29,11 @@ class ComRef {
   T* p_ = nullptr;
 };
 
-// COM for this thread for as long as the object lives; a thread that already uses COM
-// in another mode keeps it.
-class ComScope {
- public:
-  ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-  bool Usable() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
-
- private:
-  HRESULT hr_;
-};
-
 std::wstring FolderOf(const std::wstring& path) {
   size_t slash = path.find_last_of(L'\\');
   if (slash == std::wstring::npos) return {};
   if (slash == 2 && path[1] == L':') return path.substr(0, 3);
   return path.substr(0, slash);
-}
-
-bool IsFile(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
@@ -68,7 +50,7 @@ bool SaveShellLink(const std::wstring& linkPath, const std::wstring& target, con
   ComRef<IPersistFile> file;
   if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutVoid()))) return false;
   if (FAILED(file->Save(linkPath.c_str(), TRUE))) return false;
-  return IsFile(linkPath);
+  return IsExistingFile(linkPath);
 }
 
 std::optional<std::wstring> ShellLinkTarget(const std::wstring& linkPath) {

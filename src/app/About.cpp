@@ -2,15 +2,10 @@
 
 #include <algorithm>
 
+#include "base/Text.h"
 #include "base/Texts.h"
 
 namespace velmora {
-
-std::wstring FormatTwoDigits(int value) {
-  std::wstring digits = std::to_wstring(value < 0 ? -static_cast<long long>(value) : value);
-  if (digits.size() < 2) digits.insert(0, 2 - digits.size(), L'0');
-  return value < 0 ? L"-" + digits : digits;
-}
 
 std::wstring VersionText(int major, int minor) {
   return std::to_wstring(major) + L"." + FormatTwoDigits(minor);

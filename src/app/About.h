@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <string>
 
-namespace velmora {
+#include "base/Text.h"  // FormatTwoDigits, the version's minor part
 
-// A number formatted with "00": at least two digits, a leading zero below 10.
-std::wstring FormatTwoDigits(int value);
+namespace velmora {
 
 // The version as the About window shows it: 3 and 1 give "3.01", 3 and 12 "3.12".
 std::wstring VersionText(int major, int minor);

@@ -135,11 +135,11 @@ AutoExit RunAutoCheck(AutoArgs& args, AutoCheckHost& host) {
       Log(args, o, host);
       return o.exitCode;
     }
-  } catch (...) {
+  } catch (...) {  // a check that fails in any way ends as a drive that cannot be read
   }
   try {
     host.ShowWarning(DriveNotAccessibleMessage(args.disk));
-  } catch (...) {
+  } catch (...) {  // a message that cannot be shown leaves the exit code alone
   }
   return kExitNotFound;
 }

@@ -2,6 +2,7 @@
 
 #include "app/AutoCheck.h"
 #include "app/AutoCheckSystem.h"
+#include "base/Handle.h"
 
 namespace velmora {
 namespace {
@@ -20,8 +21,8 @@ RootListing ListDriveRoot(const std::wstring& rootPath) {
   if (!IsDriveRoot(rootPath)) return RootListing::kError;
   std::wstring pattern = rootPath + L"*";
   WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
-  if (search == INVALID_HANDLE_VALUE) {
+  FindHandle search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
+  if (!search) {
     switch (GetLastError()) {
       case ERROR_FILE_NOT_FOUND:
       case ERROR_PATH_NOT_FOUND:
@@ -31,16 +32,13 @@ RootListing ListDriveRoot(const std::wstring& rootPath) {
         return RootListing::kError;  // not ready, no medium, access denied, ...
     }
   }
-  RootListing result = RootListing::kNone;
   do {
     std::wstring_view name = entry.cFileName;
     if (name == L"." || name == L"..") continue;
     if (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-    result = RootListing::kEntries;
-    break;
-  } while (FindNextFileW(search, &entry));
-  FindClose(search);
-  return result;
+    return RootListing::kEntries;
+  } while (FindNextFileW(search.get(), &entry));
+  return RootListing::kNone;
 }
 
 uint64_t TimeOfDaySeed() {

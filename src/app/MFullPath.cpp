@@ -1,6 +1,6 @@
 #include "app/MFullPath.h"
 
-#include "measure/MDir.h"
+#include "base/PathForm.h"
 
 namespace velmora {
 

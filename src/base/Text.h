@@ -15,6 +15,10 @@ std::wstring ToFullWidth(std::wstring_view text);
 // ASCII letters a-z to A-Z; everything else unchanged.
 std::wstring ToUpperAscii(std::wstring_view text);
 
+// A number formatted with "00": at least two digits, a leading zero below 10 ("-01"
+// for -1).
+std::wstring FormatTwoDigits(int value);
+
 // The text before the first NUL of a fixed-size character field.
 std::wstring_view UpToNul(std::wstring_view field);
 

@@ -193,14 +193,18 @@ class ListingScheduler {
     void Queue(typename JobList::iterator at, const std::wstring& parent, const DirListing& listing,
                uint64_t reportedId, const std::shared_ptr<const IdChain>& chain) {
       if (!descend || listing.subDirs.empty()) return;
-      auto self = std::make_shared<const IdChain>(IdChain{OwnDirId(listing, reportedId), chain});
-      for (const ListedDir& sub : listing.subDirs) {
-        if (LeadsBack(sub.id, self.get())) continue;
-        auto job = std::make_shared<Job>();
-        job->path = ChildPath(parent, sub.name);
-        job->reportedId = sub.id;
-        job->chain = self;
-        job->place = order.insert(at, job);
+      try {
+        auto self = std::make_shared<const IdChain>(IdChain{OwnDirId(listing, reportedId), chain});
+        for (const ListedDir& sub : listing.subDirs) {
+          if (LeadsBack(sub.id, self.get())) continue;
+          auto job = std::make_shared<Job>();
+          job->path = ChildPath(parent, sub.name);
+          job->reportedId = sub.id;
+          job->chain = self;
+          job->place = order.insert(at, job);
+        }
+      } catch (...) {  // subdirectories left out are listed by the walk itself when it gets there
+        return;
       }
       workReady.NotifyAll();
     }
@@ -225,7 +229,7 @@ class ListingScheduler {
         std::exception_ptr error;
         try {
           listing = lister(job->path);
-        } catch (...) {
+        } catch (...) {  // the listing's failure goes to the walk, which takes it
           error = std::current_exception();
         }
         hold.Retake();
@@ -235,11 +239,7 @@ class ListingScheduler {
           workReady.NotifyAll();
           continue;
         }
-        try {
-          if (!error) Queue(std::next(job->place), job->path, listing, job->reportedId, job->chain);
-        } catch (...) {
-          // Subdirectories left out are listed by the walk itself when it gets there.
-        }
+        if (!error) Queue(std::next(job->place), job->path, listing, job->reportedId, job->chain);
         job->listing = std::move(listing);
         job->error = error;
         if (job.get() == awaited) listed.NotifyAll();
@@ -265,12 +265,7 @@ class ListingScheduler {
       s.awaited = nullptr;
       if (!woken && job.state == JobState::kListing) {
         hold.Release();
-        try {
-          pump_();
-        } catch (...) {
-          hold.Retake();
-          throw;
-        }
+        pump_();  // an exception leaves with the mutex let go; Hold does not unlock it again
         hold.Retake();
       }
     }
@@ -283,10 +278,7 @@ class ListingScheduler {
     hold.Release();
     DirListing listing = state_->lister(dirPath);  // an exception goes to the walk
     hold.Retake();
-    try {
-      state_->Queue(state_->order.begin(), dirPath, listing, reportedId, chain);
-    } catch (...) {
-    }
+    state_->Queue(state_->order.begin(), dirPath, listing, reportedId, chain);
     return listing;
   }
 

@@ -78,12 +78,7 @@ bool DirSizeSub(const std::wstring& dirPath, const std::wstring& pattern, bool s
     return true;
   };
 
-  bool result = false;
-  try {
-    result = enter(0);
-  } catch (...) {
-    return false;
-  }
+  bool result = enter(0);  // a failure here goes to DirSizeChk: nothing measured
   while (!levels.empty()) {
     Level& level = levels.back();
     if (level.next == level.subDirs.size()) {
@@ -101,8 +96,9 @@ bool DirSizeSub(const std::wstring& dirPath, const std::wstring& pattern, bool s
     current += sub.name;
     std::wstring().swap(sub.name);  // entered names are not kept
     try {
-      enter(sub.id);  // a subdirectory's failure is passed over
+      enter(sub.id);
     } catch (...) {
+      // A subdirectory that cannot be listed counts as empty; the walk goes on.
     }
   }
   return result;
@@ -116,7 +112,7 @@ bool DirSizeChk(SizeUnit unit, const std::wstring& dirPath, const std::wstring& 
   try {
     if (!host.Exists(dirPath)) return false;
     result = DirSizeSub(dirPath, pattern, subDirs, bytes, host);
-  } catch (...) {
+  } catch (...) {  // the directory itself could not be walked: not measured
     result = false;
   }
   double total = static_cast<double>(bytes);

@@ -48,7 +48,7 @@ struct SystemSync {
   static bool Start(void (*main)(void*), void* arg) {
     auto launch = std::make_unique<Launch>(Launch{main, arg});
     // The handle is let go at once: the thread ends on its own.
-    FileHandle thread(
+    KernelHandle thread(
         CreateThread(nullptr, kWorkerStack, ThreadMain, launch.get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     if (!thread) return false;
     launch.release();

@@ -20,9 +20,9 @@ enum class IdListing { kListed, kRefused, kUnsupported };
 // Lists every entry of a directory through an open handle, with each entry's file ID
 // (the identity that tells a loop) and, for a reparse point, its tag.
 IdListing ListWithIds(const std::wstring& dirPath, DirListing& listing) {
-  FileHandle dir(CreateFileW(SystemPathForm(dirPath).c_str(), FILE_LIST_DIRECTORY,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  KernelHandle dir(CreateFileW(SystemPathForm(dirPath).c_str(), FILE_LIST_DIRECTORY,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!dir) return IdListing::kRefused;
   std::vector<uint64_t> buffer(kListingBuffer / sizeof(uint64_t));  // aligned as the entries need
   bool first = true;
@@ -50,18 +50,17 @@ IdListing ListWithIds(const std::wstring& dirPath, DirListing& listing) {
 void ListWithSearch(const std::wstring& dirPath, const std::wstring& pattern, DirListing& listing) {
   std::wstring query = SystemPathForm(ChildPath(dirPath, pattern));
   WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileExW(query.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-  if (search == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-    search = FindFirstFileExW(query.c_str(), FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0);
-  FindHandle owned(search);
-  if (!owned) return;
+  FindHandle search(FindFirstFileExW(query.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH));
+  if (!search && GetLastError() == ERROR_INVALID_PARAMETER)
+    search.reset(FindFirstFileExW(query.c_str(), FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0));
+  if (!search) return;
   listing.listed = true;
   do {
     uint64_t length = (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
     AddListedEntry(listing, UpToNul(std::wstring_view(entry.cFileName, MAX_PATH)), entry.dwFileAttributes, length,
                    entry.dwReserved0);
-  } while (FindNextFileW(search, &entry));
+  } while (FindNextFileW(search.get(), &entry));
 }
 
 // One listing of a directory, with the lengths it reports: no file is opened.
@@ -110,7 +109,7 @@ bool DirSizeChk(SizeUnit unit, const std::wstring& dirPath, const std::wstring& 
     if (DirFind(dirPath, kAttrDirectory).empty()) return false;  // no workers for a missing directory
     SystemDirWalk host(pattern, subDirs, yield);
     return DirSizeChk(unit, dirPath, pattern, subDirs, size, host);
-  } catch (...) {
+  } catch (...) {  // no memory for the walk or its workers: not measured
     return false;
   }
 }

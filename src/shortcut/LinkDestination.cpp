@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/FileName.h"
 #include "base/Text.h"
 #include "base/Texts.h"
 
@@ -83,9 +84,7 @@ std::optional<WellKnownDestination> RecognizeDestination(std::wstring_view desti
 
 bool IsLinkFileName(std::wstring_view name) {
   if (name.empty() || name == L"." || name == L"..") return false;
-  for (wchar_t c : name)
-    if (c < 0x20 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
-  return true;
+  return IsPlainFileName(std::wstring(name) + texts::kLinkExt);
 }
 
 }  // namespace velmora

@@ -22,8 +22,9 @@ struct WellKnownDestination {
 // destination, or another user's profile, is not recognised.
 std::optional<WellKnownDestination> RecognizeDestination(std::wstring_view destination, std::wstring_view currentUser);
 
-// A link's name can be a file name of its own: not empty, not "." or "..", no control
-// characters and none of \ / : * ? " < > |.
+// A link's name can be a file name of its own: not empty, "." or "..", and with ".lnk"
+// a plain file name (IsPlainFileName: no \ / : * ? " < > | or control characters, no
+// device name such as CON).
 bool IsLinkFileName(std::wstring_view name);
 
 }  // namespace velmora

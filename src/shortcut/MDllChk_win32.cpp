@@ -1,20 +1,13 @@
 #include <windows.h>
 
-#include "app/ProgramFolder.h"
+#include "base/FileName.h"
+#include "base/PathForm.h"
+#include "base/ProgramFolder.h"
 #include "shortcut/MDllChk.h"
 
 namespace velmora {
 
 namespace {
-
-bool IsPlainFileName(const std::wstring& name) {
-  return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring::npos;
-}
-
-bool IsFile(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::wstring SystemFolder() {
   wchar_t path[MAX_PATH + 1];
@@ -47,7 +40,7 @@ std::wstring DllFind(const std::wstring& name, const std::vector<std::wstring>& 
   if (!IsPlainFileName(name)) return {};
   for (const std::wstring& folder : folders) {
     std::wstring path = InFolder(folder, name);
-    if (IsFile(path)) return path;
+    if (IsExistingFile(path)) return path;
   }
   return {};
 }

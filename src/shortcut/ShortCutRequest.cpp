@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/ProgramFolder.h"
 #include "base/Number.h"
+#include "base/ProgramFolder.h"
 #include "base/Text.h"
 #include "base/Texts.h"
 #include "shortcut/MShortCut.h"

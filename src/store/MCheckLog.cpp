@@ -5,18 +5,10 @@
 
 #include "base/Codepage.h"
 #include "base/Number.h"
+#include "base/Text.h"
 #include "base/Texts.h"
 
 namespace velmora {
-namespace {
-
-std::wstring TwoDigits(int value) {
-  wchar_t buf[16];
-  std::swprintf(buf, 16, L"%02d", value);
-  return buf;
-}
-
-}  // namespace
 
 std::optional<std::wstring> LogExtension(int csvOption, int txtOption) {
   if (csvOption == 1) return std::wstring(texts::kExtCsv);
@@ -32,8 +24,8 @@ std::wstring LogTimeStamp(const LogTime& time) {
   wchar_t year[16];
   std::swprintf(year, 16, L"%04d", time.year);
   std::wstring weekday(1, texts::kWeekdays[(time.weekday % 7 + 7) % 7]);
-  return year + (L"/" + TwoDigits(time.month)) + L"/" + TwoDigits(time.day) + L"(" + weekday + L")," +
-         TwoDigits(time.hour) + L":" + TwoDigits(time.minute) + L",";
+  return year + (L"/" + FormatTwoDigits(time.month)) + L"/" + FormatTwoDigits(time.day) + L"(" + weekday + L")," +
+         FormatTwoDigits(time.hour) + L":" + FormatTwoDigits(time.minute) + L",";
 }
 
 std::optional<std::wstring> LogRecordText(const CheckRecord& record, const LogTime& time) {

@@ -1,9 +1,9 @@
 #include <windows.h>
 
-#include "app/ProgramFolder.h"
 #include "base/Codepage.h"
 #include "base/Handle.h"
-#include "measure/MDir.h"
+#include "base/PathForm.h"
+#include "base/ProgramFolder.h"
 #include "store/MCheckLog.h"
 
 namespace velmora {
@@ -73,7 +73,7 @@ class Win32LogFile : public HeldLogFile {
 // the old bytes before it adds its record, so the record is never added twice.
 struct DamagedLog {
   std::wstring path;
-  FileHandle file;
+  KernelHandle file;
   LogUndo undo;
 };
 DamagedLog& Damaged() {
@@ -97,7 +97,7 @@ bool WriteCheckLog(const std::wstring& folder, const std::wstring& extension, co
     std::wstring path = SystemPathForm(InFolder(folder, LogFileName(record.kind, record.target, extension)));
     std::string recordLine = ToCp932(*line);
 
-    FileHandle file;
+    KernelHandle file;
     bool created = false;
     DamagedLog& damaged = Damaged();
     if (damaged.file && damaged.path == path) {
@@ -106,8 +106,8 @@ bool WriteCheckLog(const std::wstring& folder, const std::wstring& extension, co
       file = std::move(damaged.file);
       damaged.path.clear();
     } else {
-      file = FileHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+      file = KernelHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file) return false;
       created = GetLastError() != ERROR_ALREADY_EXISTS;
     }

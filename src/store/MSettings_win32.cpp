@@ -3,16 +3,16 @@
 #include <string>
 
 #include "base/Handle.h"
-#include "measure/MDir.h"
+#include "base/PathForm.h"
 #include "store/MSettings.h"
 
 namespace velmora {
 
 std::optional<std::string> ReadSettingsFile(const std::wstring& path) {
   // Read without a lock: other runs may read it at the same moment.
-  FileHandle file(CreateFileW(SystemPathForm(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  KernelHandle file(CreateFileW(SystemPathForm(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::string bytes;
   char buffer[4096];
@@ -38,11 +38,12 @@ bool WriteSettingsFile(const std::wstring& path, std::string_view bytes) {
   // The new content goes into a file of its own beside the settings, named after them
   // and this process, made new so that nothing else's file is ever written.
   std::wstring temp;
-  FileHandle file;
+  KernelHandle file;
   for (unsigned attempt = 0; attempt < 100 && !file; ++attempt) {
     temp = SystemPathForm(path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) +
                           L".new");
-    file = FileHandle(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file =
+        KernelHandle(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
   }
   if (!file) return false;

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "app/ProgramFolder.h"
 #include "base/Handle.h"
+#include "base/ProgramFolder.h"
 #include "store/MTSK_KIDOU.h"
 
 namespace velmora {
@@ -30,7 +30,7 @@ LaunchResult StartProgram(const std::wstring& program, const std::wstring& comma
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
     return LaunchResult::kNotOpened;
-  FileHandle process(info.hProcess), thread(info.hThread);
+  KernelHandle process(info.hProcess), thread(info.hThread);
   return LaunchResult::kOpened;
 }
 

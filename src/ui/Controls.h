@@ -1,11 +1,30 @@
-// Reading and writing the values of standard controls, and the program's message box.
+// Creating standard controls at their designed places, reading and writing their
+// values, and the program's message box.
 #pragma once
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
+#include "base/Handle.h"
+
 namespace velmora::ui {
+
+// The screen's logical DPI (96 where the system reports none).
+int ScreenDpi();
+
+// A font of the Japanese character set, `points` high at `dpi`.
+FontHandle MakeFont(const wchar_t* face, double points, bool bold, int dpi);
+
+// A place designed in twips.
+struct TwipsRect {
+  int left, top, width, height;
+};
+
+// A visible child control of `parent`, placed at `place` converted with `dpi`, with
+// `font`; an edit box gets the sunken client edge.
+HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, const TwipsRect& place,
+                 int dpi, HFONT font);
 
 std::wstring GetText(HWND control);
 void SetText(HWND control, const std::wstring& text);
@@ -18,6 +37,10 @@ void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title
 // window's keyboard handling would otherwise give Enter to a default button). True when
 // `msg` was that key and the button has been pressed.
 bool PressFocusedButtonOnEnter(const MSG& msg);
+
+// Hands one message on as a dialog does: Enter presses the focused push button, the
+// dialog keys (Tab, the arrows, mnemonics) move within `top`, the rest is dispatched.
+void DispatchAsDialog(HWND top, MSG& msg);
 
 // Processes every pending window message of this thread once, then returns.
 void DoEvents();

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "base/Handle.h"
+
 namespace velmora::ui {
 namespace {
 
@@ -28,14 +30,14 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORLISTBOX:
       return SendMessageW(GetParent(hwnd), msg, wp, lp);
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
+      PaintDc paint(hwnd);
+      HDC dc = paint.get();
       if (style && style->border) {
         RECT rc;
         GetClientRect(hwnd, &rc);
         wchar_t caption[256];
         int length = GetWindowTextW(hwnd, caption, 256);
-        HGDIOBJ oldFont = SelectObject(dc, style->font ? style->font : GetStockObject(DEFAULT_GUI_FONT));
+        SelectedObject font(dc, style->font ? style->font : GetStockObject(DEFAULT_GUI_FONT));
         TEXTMETRICW tm;
         GetTextMetricsW(dc, &tm);
         RECT border = rc;
@@ -50,9 +52,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
           SetTextColor(dc, style->captionColor == CLR_DEFAULT ? GetSysColor(COLOR_BTNTEXT) : style->captionColor);
           TextOutW(dc, 10, 0, caption, length);
         }
-        SelectObject(dc, oldFont);
       }
-      EndPaint(hwnd, &ps);
       return 0;
     }
     case WM_SETTEXT: {

@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include "base/Handle.h"
 #include "base/Text.h"
 
 namespace velmora::ui {
@@ -19,20 +20,6 @@ ShFreeProc ShFree() {
   }();
   return proc;
 }
-
-// The dialog needs COM on this thread; an apartment already set up is kept as it is.
-class ComApartment {
- public:
-  ComApartment() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComApartment() {
-    if (initialized_) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  bool initialized_;
-};
 
 }  // namespace
 
@@ -52,7 +39,7 @@ FolderBrowseShell SystemFolderBrowseShell() {
 }
 
 std::wstring DirDialog(HWND owner, const std::wstring& title, const FolderBrowseShell& shell) {
-  ComApartment com;
+  ComScope com;  // the dialog needs COM on this thread; an apartment already set up is kept
   BROWSEINFOW info{};
   info.hwndOwner = owner;
   info.pidlRoot = nullptr;

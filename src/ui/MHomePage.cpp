@@ -10,7 +10,7 @@ namespace velmora::ui {
 void HomePageOpen(const std::wstring& address) {
   ShellAutomationLayer layer;
   velmora::HomePageOpen(
-      address, layer, [](int32_t ms) { velmora::Sleep(ms); }, [] { DoEvents(); });
+      address, layer, [](int32_t ms) { SleepMilliseconds(ms); }, [] { DoEvents(); });
 }
 
 }  // namespace velmora::ui

@@ -7,6 +7,8 @@
 #include <shlwapi.h>
 // clang-format on
 
+#include "base/Handle.h"
+
 namespace velmora::ui {
 namespace {
 
@@ -33,10 +35,6 @@ std::wstring DefaultBrowserOf(const std::wstring& scheme) {
 // the shell's open action); Busy reads whether the started browser is still starting.
 class ShellBrowser : public AutomationObject {
  public:
-  ~ShellBrowser() override {
-    if (process_) CloseHandle(process_);
-  }
-
   bool Navigate(const std::wstring& address) override {
     if (!IsWebAddress(address)) return false;
     std::wstring browser = DefaultBrowserOf(SchemeOf(address));
@@ -55,8 +53,7 @@ class ShellBrowser : public AutomationObject {
       info.lpFile = address.c_str();
     }
     if (!ShellExecuteExW(&info)) return false;
-    if (process_) CloseHandle(process_);
-    process_ = info.hProcess;  // null when the shell handed the address to a running browser
+    process_.reset(info.hProcess);  // null when the shell handed the address to a running browser
     navigated_ = true;
     return true;
   }
@@ -65,19 +62,19 @@ class ShellBrowser : public AutomationObject {
     if (!navigated_) return false;
     // Busy until the started browser waits for input; a browser already running, or
     // one without a window of its own, is not waited for.
-    busy = process_ && WaitForInputIdle(process_, 0) == WAIT_TIMEOUT;
+    busy = process_ && WaitForInputIdle(process_.get(), 0) == WAIT_TIMEOUT;
     return true;
   }
 
   bool SetVisible(bool visible) override {
     if (!navigated_) return false;
     // The browser shows its window itself; let it come to the front over ours.
-    if (visible) AllowSetForegroundWindow(process_ ? GetProcessId(process_) : ASFW_ANY);
+    if (visible) AllowSetForegroundWindow(process_ ? GetProcessId(process_.get()) : ASFW_ANY);
     return true;
   }
 
  private:
-  HANDLE process_ = nullptr;
+  KernelHandle process_;
   bool navigated_ = false;
 };
 

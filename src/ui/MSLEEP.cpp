@@ -4,8 +4,8 @@
 
 namespace velmora {
 
-void Sleep(int32_t milliseconds) {
-  ::Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0);
+void SleepMilliseconds(int32_t milliseconds) {
+  Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0);
 }
 
 }  // namespace velmora

@@ -1,10 +1,12 @@
-// Blocking pause of the calling thread.
+// The module MSLEEP: kernel32's Sleep as the program's procedures call it, with the
+// time as a signed 32-bit number of milliseconds.
 #pragma once
 #include <cstdint>
 
 namespace velmora {
 
-// Sleeps for the given milliseconds; a negative time sleeps not at all.
-void Sleep(int32_t milliseconds);
+// Blocks the calling thread for the given milliseconds (kernel32's Sleep); a negative
+// time sleeps not at all.
+void SleepMilliseconds(int32_t milliseconds);
 
 }  // namespace velmora

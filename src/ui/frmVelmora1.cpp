@@ -24,31 +24,11 @@ constexpr COLORREF kTabIdle = RGB(192, 192, 192);
 constexpr COLORREF kTabSelected = RGB(0, 0, 255);
 constexpr COLORREF kDirPageCaption = RGB(0, 0, 192);
 
-HFONT MakeFont(const wchar_t* face, double points, bool bold, int dpi) {
-  LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(points * dpi / 72.0 + 0.5);
-  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-  lf.lfCharSet = SHIFTJIS_CHARSET;
-  lf.lfQuality = DEFAULT_QUALITY;
-  wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  return CreateFontIndirectW(&lf);
-}
-
-int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
 }  // namespace
 
 frmVelmora1::frmVelmora1() = default;
 
-frmVelmora1::~frmVelmora1() {
-  for (HFONT font : {fontWindow_, fontPage_, fontBold_, fontPGothic_})
-    if (font) DeleteObject(font);
-}
+frmVelmora1::~frmVelmora1() = default;
 
 bool frmVelmora1::Load() {
   dpi_ = ScreenDpi();
@@ -66,7 +46,7 @@ bool frmVelmora1::Load() {
   RECT rc{0, 0, TwipsToPixels(kDesignClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_)};
   AdjustWindowRectEx(&rc, kMainStyle, TRUE, WS_EX_CONTROLPARENT);
   SetWindowPos(hwnd(), nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER | SWP_NOMOVE);
-  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fontWindow_), FALSE);
+  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fontWindow_.get()), FALSE);
 
   CreateControls();
   RouteEvents();
@@ -77,13 +57,8 @@ bool frmVelmora1::Load() {
 
 HWND frmVelmora1::Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left, int top,
                         int width, int height, HFONT font) {
-  DWORD exStyle = wcscmp(cls, WC_EDITW) == 0 ? WS_EX_CLIENTEDGE : 0;
-  HWND child =
-      CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, TwipsToPixels(left, dpi_),
-                      TwipsToPixels(top, dpi_), TwipsToPixels(width, dpi_), TwipsToPixels(height, dpi_), parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : fontWindow_), FALSE);
-  return child;
+  return CreateChild(parent, cls, text, style, id, TwipsRect{left, top, width, height}, dpi_,
+                     font ? font : fontWindow_.get());
 }
 
 void frmVelmora1::CreateControls() {
@@ -104,20 +79,20 @@ void frmVelmora1::CreateControls() {
       Child(w, WC_BUTTONW, texts::kTabDir, WS_TABSTOP | BS_OWNERDRAW, ids::kCmdTab1, 3120, 120, 2775, 375, nullptr);
 
   // Drive check page.
-  fraMain[0] = frame(w, texts::kPageDrive, fontPage_, CLR_DEFAULT, ids::kFraMain0, 120, 720, 5775, 5415);
+  fraMain[0] = frame(w, texts::kPageDrive, fontPage_.get(), CLR_DEFAULT, ids::kFraMain0, 120, 720, 5775, 5415);
   Label1[0] =
-      Child(fraMain[0], WC_STATICW, texts::kHeadlineDrive, headline, ids::kLabel1_0, 240, 360, 5280, 435, fontBold_);
-  Frame1 = frame(fraMain[0], texts::kPickDriveStep, fontBold_, CLR_DEFAULT, ids::kFrame1, 240, 960, 5295, 1215);
+      Child(fraMain[0], WC_STATICW, texts::kHeadlineDrive, headline, ids::kLabel1_0, 240, 360, 5280, 435, fontBold_.get());
+  Frame1 = frame(fraMain[0], texts::kPickDriveStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame1, 240, 960, 5295, 1215);
   // Drive1 belongs here in the focus order; CreateInteractiveParts makes it.
   lbl1 = Child(Frame1, WC_STATICW, texts::kFreeSizeCaption, label, ids::kLbl1, 3120, 405, 975, 195, nullptr);
   lblAki = Child(Frame1, WC_STATICW, texts::kFreeSizePlaceholder, SS_RIGHT | SS_NOPREFIX, ids::kLblAki, 3720, 400, 1455,
                  300, nullptr);
-  Frame2 = frame(fraMain[0], texts::kDriveThresholdStep, fontBold_, CLR_DEFAULT, ids::kFrame2, 240, 2280, 5295, 855);
+  Frame2 = frame(fraMain[0], texts::kDriveThresholdStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame2, 240, 2280, 5295, 855);
   txtSize[0] = Child(Frame2, WC_EDITW, texts::kSizeDefault, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtSize0, 240, 360, 735,
                      300, nullptr);
   lblData[0] =
       Child(Frame2, WC_STATICW, texts::kThresholdUnitNote, label, ids::kLblData0, 1080, 405, 4140, 195, nullptr);
-  Frame3 = frame(fraMain[0], texts::kShortCutStep, fontBold_, CLR_DEFAULT, ids::kFrame3, 240, 3240, 5295, 1935);
+  Frame3 = frame(fraMain[0], texts::kShortCutStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame3, 240, 3240, 5295, 1935);
   cmdShortCut[0] =
       Child(Frame3, WC_BUTTONW, texts::kShortCutButton, button, ids::kCmdShortCut0, 240, 360, 4815, 375, nullptr);
   Label2[1] =
@@ -128,23 +103,23 @@ void frmVelmora1::CreateControls() {
       Child(Frame3, WC_STATICW, texts::kDriveNoteManyLinks, label, ids::kLabel2_0 + 0, 240, 1560, 5055, 195, nullptr);
 
   // Directory check page, designed beside the drive page.
-  fraMain[1] = frame(w, texts::kPageDir, fontPage_, kDirPageCaption, ids::kFraMain1, 6000, 720, 5775, 5415);
+  fraMain[1] = frame(w, texts::kPageDir, fontPage_.get(), kDirPageCaption, ids::kFraMain1, 6000, 720, 5775, 5415);
   Label1[1] =
-      Child(fraMain[1], WC_STATICW, texts::kHeadlineDir, headline, ids::kLabel1_1, 240, 360, 5280, 435, fontBold_);
-  Frame7 = frame(fraMain[1], texts::kPickDirStep, fontBold_, CLR_DEFAULT, ids::kFrame7, 240, 960, 5295, 1215);
+      Child(fraMain[1], WC_STATICW, texts::kHeadlineDir, headline, ids::kLabel1_1, 240, 360, 5280, 435, fontBold_.get());
+  Frame7 = frame(fraMain[1], texts::kPickDirStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame7, 240, 960, 5295, 1215);
   txtDir = Child(Frame7, WC_EDITW, texts::kDirBoxPlaceholder, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtDir, 240, 360, 4695,
                  285, nullptr);
-  cmdPath = Child(Frame7, WC_BUTTONW, texts::kBrowseButton, button, ids::kCmdPath, 4920, 360, 255, 255, fontPGothic_);
+  cmdPath = Child(Frame7, WC_BUTTONW, texts::kBrowseButton, button, ids::kCmdPath, 4920, 360, 255, 255, fontPGothic_.get());
   cmdSiyou = Child(Frame7, WC_BUTTONW, texts::kMeasureUsedButton, button, ids::kCmdSiyou, 240, 720, 2295, 255, nullptr);
   Label4 = Child(Frame7, WC_STATICW, texts::kUsedSizeCaption, label, ids::kLabel4, 3120, 720, 975, 195, nullptr);
   lblSiyou = Child(Frame7, WC_STATICW, texts::kUsedSizeNotMeasured, SS_RIGHT | SS_NOPREFIX, ids::kLblSiyou, 3690, 720,
                    1455, 300, nullptr);
-  Frame8 = frame(fraMain[1], texts::kDirThresholdStep, fontBold_, CLR_DEFAULT, ids::kFrame8, 240, 2280, 5295, 855);
+  Frame8 = frame(fraMain[1], texts::kDirThresholdStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame8, 240, 2280, 5295, 855);
   txtSize[1] = Child(Frame8, WC_EDITW, texts::kSizeDefault, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtSize1, 240, 360, 735,
                      300, nullptr);
   lblData[1] =
       Child(Frame8, WC_STATICW, texts::kThresholdUnitNote, label, ids::kLblData1, 1080, 405, 4140, 195, nullptr);
-  Frame9 = frame(fraMain[1], texts::kShortCutStep, fontBold_, CLR_DEFAULT, ids::kFrame9, 240, 3240, 5295, 1935);
+  Frame9 = frame(fraMain[1], texts::kShortCutStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame9, 240, 3240, 5295, 1935);
   cmdShortCut[1] =
       Child(Frame9, WC_BUTTONW, texts::kShortCutButton, button, ids::kCmdShortCut1, 240, 360, 4815, 375, nullptr);
   Label2[4] =
@@ -251,9 +226,8 @@ void frmVelmora1::txtSize_GotFocus(int Index) {
 void frmVelmora1::PaintTab(const DRAWITEMSTRUCT& item) {
   int index = item.hwndItem == cmdTab[1] ? 1 : 0;
   RECT rc = item.rcItem;
-  HBRUSH brush = CreateSolidBrush(tabColor_[index]);
-  FillRect(item.hDC, &rc, brush);
-  DeleteObject(brush);
+  BrushHandle brush(CreateSolidBrush(tabColor_[index]));
+  FillRect(item.hDC, &rc, brush.get());
   bool pushed = (item.itemState & ODS_SELECTED) != 0;
   DrawEdge(item.hDC, &rc, pushed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   wchar_t caption[64];
@@ -318,12 +292,7 @@ bool frmVelmora1::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 int frmVelmora1::Run() {
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (PressFocusedButtonOnEnter(msg)) continue;
-    if (IsDialogMessageW(hwnd(), &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchAsDialog(hwnd(), msg);
   return exitCode;
 }
 

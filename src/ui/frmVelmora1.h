@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/AutoCheck.h"
+#include "base/Handle.h"
 #include "store/MSettings.h"
 #include "ui/Timer.h"
 #include "ui/Window.h"
@@ -107,10 +108,10 @@ class frmVelmora1 : public Window {
              int height, HFONT font);
 
   int dpi_ = 96;
-  HFONT fontWindow_{};
-  HFONT fontPage_{};
-  HFONT fontBold_{};
-  HFONT fontPGothic_{};
+  FontHandle fontWindow_;
+  FontHandle fontPage_;
+  FontHandle fontBold_;
+  FontHandle fontPGothic_;
   COLORREF tabColor_[2]{};
   HWND tooltip_{};
   bool unloading_ = false;

@@ -1,5 +1,5 @@
 // The check log of the automatic run.
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "store/MCheckLog.h"
 #include "ui/frmVelmora1.h"
 

@@ -1,5 +1,5 @@
 // The folder picker button and the menu bar's commands.
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "base/Texts.h"
 #include "store/MTSK_KIDOU.h"
 #include "ui/Controls.h"

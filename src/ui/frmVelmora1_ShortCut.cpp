@@ -1,6 +1,6 @@
 // The shortcut buttons of both pages: check the page, then place a start-up link that
 // runs the page's check at every log-on.
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "base/Texts.h"
 #include "measure/MDir.h"
 #include "shortcut/MShortCut.h"

@@ -1,8 +1,8 @@
 // Start-up and run modes: Form_Load decides the mode, Form_Unload ends the process.
 #include "app/MCommandGet.h"
 #include "app/MFullPath.h"
-#include "app/ProgramFolder.h"
 #include "base/Number.h"
+#include "base/ProgramFolder.h"
 #include "base/Text.h"
 #include "base/Texts.h"
 #include "base/Twips.h"

@@ -1,5 +1,5 @@
 // Settings file, log options and the log-folder button of the main window.
-#include "app/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "base/Texts.h"
 #include "store/MSettings.h"
 #include "store/MTSK_KIDOU.h"

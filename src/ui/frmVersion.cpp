@@ -25,22 +25,6 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kClientWidth = 4380;
 constexpr int kClientHeight = 2130;
 
-int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
-HFONT MakeFont(const wchar_t* face, double points, int dpi) {
-  LOGFONTW lf{};
-  lf.lfHeight = -static_cast<LONG>(points * dpi / 72.0 + 0.5);
-  lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = SHIFTJIS_CHARSET;
-  wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  return CreateFontIndirectW(&lf);
-}
-
 struct WindowSearch {
   HWND except;
   std::vector<HWND> found;
@@ -66,12 +50,11 @@ frmVersion::frmVersion() = default;
 
 frmVersion::~frmVersion() {
   if (hwnd()) DestroyWindow(hwnd());  // before the font its controls use
-  if (font_) DeleteObject(font_);
 }
 
 bool frmVersion::Load() {
   dpi_ = ScreenDpi();
-  if (!font_) font_ = MakeFont(texts::kFontGothic, 9, dpi_);
+  if (!font_) font_ = MakeFont(texts::kFontGothic, 9, false, dpi_);
   handCursor_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ids::kHandCursor));
   if (!handCursor_) handCursor_ = LoadCursorW(nullptr, IDC_HAND);
   if (!CreateTopLevel(kVersionClass, L"", kStyle, kExStyle, nullptr, nullptr)) return false;
@@ -81,7 +64,7 @@ bool frmVersion::Load() {
   int width = rc.right - rc.left, height = rc.bottom - rc.top;
   SetWindowPos(hwnd(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
   // Earlier children lie above later ones: the button and the link over the text block.
   cmdEnd = Child(WC_BUTTONW, texts::kAboutOk, WS_TABSTOP | BS_DEFPUSHBUTTON, ids::kVerCmdEnd, 1440, 1560, 1455, 335);
@@ -96,12 +79,7 @@ bool frmVersion::Load() {
 
 HWND frmVersion::Child(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left, int top, int width,
                        int height) {
-  HWND child =
-      CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, TwipsToPixels(left, dpi_),
-                      TwipsToPixels(top, dpi_), TwipsToPixels(width, dpi_), TwipsToPixels(height, dpi_), hwnd(),
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  return child;
+  return CreateChild(hwnd(), cls, text, style, id, TwipsRect{left, top, width, height}, dpi_, font_.get());
 }
 
 void frmVersion::Form_Load() {
@@ -119,16 +97,17 @@ void frmVersion::Form_Load() {
 // font itself (HomePageLinkPlace), so the address still follows those six characters on
 // that line.
 void frmVersion::PlaceLinkOnItsLine() {
-  HDC dc = GetDC(lblTitle);
-  HGDIOBJ old = SelectObject(dc, font_);
   TEXTMETRICW metrics{};
   SIZE prefix{};
-  bool measured =
-      GetTextMetricsW(dc, &metrics) &&
-      GetTextExtentPoint32W(dc, texts::kAboutHomePage, static_cast<int>(wcslen(texts::kAboutHomePage)), &prefix);
-  SelectObject(dc, old);
-  ReleaseDC(lblTitle, dc);
-  if (!measured) return;
+  {
+    WindowDc dc(lblTitle);
+    if (!dc) return;
+    SelectedObject font(dc.get(), font_.get());
+    if (!GetTextMetricsW(dc.get(), &metrics) ||
+        !GetTextExtentPoint32W(dc.get(), texts::kAboutHomePage, static_cast<int>(wcslen(texts::kAboutHomePage)),
+                               &prefix))
+      return;
+  }
   LinkPlace designed{TwipsToPixels(1080, dpi_), TwipsToPixels(900, dpi_), TwipsToPixels(180, dpi_)};
   LinkPlace place = HomePageLinkPlace(
       designed, AboutFontMeasure{metrics.tmHeight, metrics.tmExternalLeading, static_cast<int>(prefix.cx)});
@@ -152,10 +131,7 @@ void frmVersion::ShowModal() {
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
       break;
     }
-    if (PressFocusedButtonOnEnter(msg)) continue;
-    if (IsDialogMessageW(hwnd(), &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    DispatchAsDialog(hwnd(), msg);
   }
 
   // The others come back before this window goes, so that activation returns to them.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/About.h"
+#include "base/Handle.h"
 #include "ui/Window.h"
 
 namespace velmora::ui {
@@ -40,7 +41,7 @@ class frmVersion : public Window {
   HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left, int top, int width, int height);
 
   int dpi_ = 96;
-  HFONT font_{};
+  FontHandle font_;
   HCURSOR handCursor_{};
   AboutInfo info_;
   LinkColour link_;

@@ -12,6 +12,7 @@
 #include "Driver.h"
 #include "TempDir.h"
 #include "base/Codepage.h"
+#include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Texts.h"
 #include "measure/MDriveSpace.h"
@@ -170,13 +171,13 @@ class AutoRunDir : public AutoRun {
     CreateDirectoryW((dir_.Path() + L"\\work").c_str(), nullptr);
     CreateDirectoryW(data_.c_str(), nullptr);
     CreateDirectoryW((data_ + L"\\sub").c_str(), nullptr);
-    HANDLE f = CreateFileW((data_ + L"\\sub\\two.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    KernelHandle f(
+        CreateFileW((data_ + L"\\sub\\two.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(f) << GetLastError();
     LARGE_INTEGER end;
     end.QuadPart = 2 * 1048576;
-    SetFilePointerEx(f, end, nullptr, FILE_BEGIN);
-    SetEndOfFile(f);
-    CloseHandle(f);
+    SetFilePointerEx(f.get(), end, nullptr, FILE_BEGIN);
+    SetEndOfFile(f.get());
   }
   std::wstring data_;
 };
@@ -254,11 +255,11 @@ TEST_F(AutoRun, AHeldLogEndsTheRunSilentlyAndLosesTheRecord) {
   dir_.Write(L"Velmora.ini", kCsvOn);
   const std::string old = Header(0) + "\r\nkept\r\n";
   dir_.Write(L"Cドライブのログ.csv", old);
-  HANDLE held =
-      CreateFileW(dir_.File(L"Cドライブのログ.csv").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  KernelHandle held(
+      CreateFileW(dir_.File(L"Cドライブのログ.csv").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held) << GetLastError();
   RunSeen run = RunAuto(dir_, L"/DISK=C /SIZE=1");
-  CloseHandle(held);
+  held.reset();
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_TRUE(run.boxes.empty());
   // It gives up by itself (RunAuto's bound is far above eleven attempts of at most

@@ -9,6 +9,7 @@
 #include "../win32/ShellRecorder.h"
 #include "Driver.h"
 #include "RunningWindow.h"
+#include "base/Handle.h"
 #include "base/Twips.h"
 #include "ui/ControlIds.h"
 
@@ -160,10 +161,11 @@ TEST_F(Dialogs, AboutWindowShowsItsTextModallyAndOnlyOkClosesIt) {
     // font's lines are 180 twips high, lower and further right where they are larger.
     // Where the sixth line starts is measured as the text block draws its text: the
     // height DrawText gives the first five lines in the window's font.
-    HDC dc = GetDC(nullptr);
-    HFONT font =
-        CreateFontW(-MulDiv(9, Dpi(), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, L"ＭＳ ゴシック");
-    HGDIOBJ old = SelectObject(dc, font);
+    WindowDc screen(nullptr);
+    HDC dc = screen.get();
+    FontHandle font(CreateFontW(-MulDiv(9, Dpi(), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0,
+                                L"ＭＳ ゴシック"));
+    SelectedObject selected(dc, font.get());
     size_t fifthEnd = 0;
     for (int line = 0; line < 5; ++line) fifthEnd = expected.find(L"\r\n", fifthEnd) + 2;
     const std::wstring firstFive = expected.substr(0, fifthEnd - 2);
@@ -171,9 +173,6 @@ TEST_F(Dialogs, AboutWindowShowsItsTextModallyAndOnlyOkClosesIt) {
     RECT five{0, 0, Px(4695), 0}, sixth{0, 0, Px(4695), 0};
     DrawTextW(dc, firstFive.c_str(), -1, &five, kStaticText);
     DrawTextW(dc, L"　　ＨＰ　：", -1, &sixth, kStaticText);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
     const int line = sixth.bottom;
     ASSERT_GT(line, 0);
     struct Row {
@@ -221,11 +220,10 @@ TEST_F(Dialogs, AboutWindowShowsItsTextModallyAndOnlyOkClosesIt) {
 bool LinkShows(HWND link, COLORREF colour) {
   RECT rc;
   GetWindowRect(link, &rc);
-  HDC screen = GetDC(nullptr);
+  WindowDc screen(nullptr);
   bool found = false;
   for (int y = rc.top; y < rc.bottom && !found; ++y)
-    for (int x = rc.left; x < rc.right && !found; ++x) found = GetPixel(screen, x, y) == colour;
-  ReleaseDC(nullptr, screen);
+    for (int x = rc.left; x < rc.right && !found; ++x) found = GetPixel(screen.get(), x, y) == colour;
   return found;
 }
 

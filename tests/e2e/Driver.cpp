@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "base/Handle.h"
 
 namespace velmora::e2e {
 namespace {
@@ -23,6 +24,7 @@ std::wstring OwnFolder() {
 }
 
 using velmora::testing::DeleteTree;
+using velmora::testing::WriteBytes;
 
 template <typename Pred>
 HWND WaitFor(DWORD timeoutMs, Pred pred) {
@@ -75,18 +77,14 @@ std::wstring ClassOf(HWND hwnd) {
 // The pixels of a rectangle of a bitmap drawn by `paint`, as 32-bit values.
 template <typename Paint>
 std::vector<COLORREF> Pixels(int width, int height, Paint paint) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  paint(dc);
+  WindowDc screen(nullptr);
+  MemoryDc dc(CreateCompatibleDC(screen.get()));
+  UniqueHandle<GdiObjectTraits<HBITMAP>> bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  SelectedObject drawOn(dc.get(), bitmap.get());
+  paint(dc.get());
   std::vector<COLORREF> pixels;
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
+    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc.get(), x, y));
   return pixels;
 }
 
@@ -98,13 +96,9 @@ UINT IconKind(HWND iconControl) {
   GetWindowRect(iconControl, &rc);
   int width = rc.right - rc.left, height = rc.bottom - rc.top;
   if (width <= 0 || height <= 0) return 0;
-  HDC screen = GetDC(nullptr);
-  COLORREF background = GetPixel(screen, rc.left, rc.top);
-  ReleaseDC(nullptr, screen);
+  COLORREF background = GetPixel(WindowDc(nullptr).get(), rc.left, rc.top);
   auto shown = Pixels(width, height, [&](HDC dc) {
-    HDC screenDc = GetDC(nullptr);
-    BitBlt(dc, 0, 0, width, height, screenDc, rc.left, rc.top, SRCCOPY);
-    ReleaseDC(nullptr, screenDc);
+    BitBlt(dc, 0, 0, width, height, WindowDc(nullptr).get(), rc.left, rc.top, SRCCOPY);
   });
   const std::pair<const wchar_t*, UINT> kinds[] = {{IDI_HAND, MB_ICONSTOP},
                                                    {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
@@ -112,10 +106,8 @@ UINT IconKind(HWND iconControl) {
                                                    {IDI_QUESTION, MB_ICONQUESTION}};
   for (const auto& [id, kind] : kinds) {
     auto drawn = Pixels(width, height, [&](HDC dc) {
-      HBRUSH brush = CreateSolidBrush(background);
       RECT all{0, 0, width, height};
-      FillRect(dc, &all, brush);
-      DeleteObject(brush);
+      FillRect(dc, &all, BrushHandle(CreateSolidBrush(background)).get());
       DrawIconEx(dc, 0, 0, LoadIconW(nullptr, id), 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
     });
     if (drawn == shown) return kind;
@@ -183,8 +175,7 @@ Process::~Process() {
     TerminateProcess(info_.hProcess, 99);
     WaitForSingleObject(info_.hProcess, 5000);
   }
-  CloseHandle(info_.hThread);
-  CloseHandle(info_.hProcess);
+  KernelHandle process(info_.hProcess), thread(info_.hThread);
 }
 
 std::optional<DWORD> Process::WaitExit(DWORD timeoutMs) {
@@ -310,10 +301,7 @@ RECT ClientRectOf(HWND top, HWND control) {
 }
 
 int Dpi() {
-  HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi;
+  return GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);
 }
 
 // --- Fonts, told from the pixels of the screen --------------------------------------
@@ -354,9 +342,7 @@ std::vector<std::string> InkOnScreen(HWND control, RECT area) {
   GetWindowRect(control, &rc);
   int width = rc.right - rc.left, height = rc.bottom - rc.top;
   auto shown = Pixels(width, height, [&](HDC dc) {
-    HDC screen = GetDC(nullptr);
-    BitBlt(dc, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
+    BitBlt(dc, 0, 0, width, height, WindowDc(nullptr).get(), rc.left, rc.top, SRCCOPY);
   });
   return Ink(shown, width, ClampTo(area, width, height));
 }
@@ -366,22 +352,16 @@ std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& 
   RECT rc;
   GetWindowRect(control, &rc);
   int width = rc.right - rc.left, height = rc.bottom - rc.top;
-  HDC screen = GetDC(nullptr);
-  COLORREF background = GetPixel(screen, rc.left + area.left, rc.top + area.top);
-  ReleaseDC(nullptr, screen);
+  COLORREF background = GetPixel(WindowDc(nullptr).get(), rc.left + area.left, rc.top + area.top);
   auto drawn = Pixels(width, height, [&](HDC dc) {
-    HBRUSH brush = CreateSolidBrush(background);
     RECT all{0, 0, width, height};
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-    HFONT hfont = CreateFontW(-static_cast<int>(font.points * Dpi() / 72.0 + 0.5), 0, 0, 0,
-                              font.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, font.face);
-    HGDIOBJ old = SelectObject(dc, hfont);
+    FillRect(dc, &all, BrushHandle(CreateSolidBrush(background)).get());
+    FontHandle hfont(CreateFontW(-static_cast<int>(font.points * Dpi() / 72.0 + 0.5), 0, 0, 0,
+                                 font.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, font.face));
+    SelectedObject selected(dc, hfont.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colour);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &all, format);
-    SelectObject(dc, old);
-    DeleteObject(hfont);
   });
   return Ink(drawn, width, ClampTo(area, width, height));
 }
@@ -389,11 +369,11 @@ std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& 
 bool ShowsColour(HWND control, RECT area, COLORREF colour) {
   RECT rc;
   GetWindowRect(control, &rc);
-  HDC screen = GetDC(nullptr);
+  WindowDc screen(nullptr);
   bool found = false;
   for (int y = area.top; y < area.bottom && !found; ++y)
-    for (int x = area.left; x < area.right && !found; ++x) found = GetPixel(screen, rc.left + x, rc.top + y) == colour;
-  ReleaseDC(nullptr, screen);
+    for (int x = area.left; x < area.right && !found; ++x)
+      found = GetPixel(screen.get(), rc.left + x, rc.top + y) == colour;
   return found;
 }
 
@@ -443,9 +423,7 @@ std::string PointerOfResource(const std::wstring& file, int id) {
       std::vector<DWORD> pixels(static_cast<size_t>(width) * rows);
       BITMAPINFO bi{};
       bi.bmiHeader = {sizeof bi.bmiHeader, width, -rows, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-      HDC screen = GetDC(nullptr);
-      GetDIBits(screen, bitmap, 0, static_cast<UINT>(rows), pixels.data(), &bi, DIB_RGB_COLORS);
-      ReleaseDC(nullptr, screen);
+      GetDIBits(WindowDc(nullptr).get(), bitmap, 0, static_cast<UINT>(rows), pixels.data(), &bi, DIB_RGB_COLORS);
       return pixels;
     };
     auto andMask = bits(info.hbmMask, mask.bmHeight);
@@ -477,8 +455,8 @@ bool SaveScreenshot(const std::wstring& bmpPath, HWND window) {
   if (window) GetWindowRect(window, &area);
   int width = area.right - area.left;
   int height = area.bottom - area.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
+  WindowDc screen(nullptr);
+  MemoryDc memory(CreateCompatibleDC(screen.get()));
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = width;
@@ -486,10 +464,11 @@ bool SaveScreenshot(const std::wstring& bmpPath, HWND window) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  SelectObject(memory, old);
+  UniqueHandle<GdiObjectTraits<HBITMAP>> bitmap(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  {
+    SelectedObject drawOn(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
+  }
   DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
   DWORD imageSize = stride * static_cast<DWORD>(height);
   BITMAPFILEHEADER fh{};
@@ -497,19 +476,11 @@ bool SaveScreenshot(const std::wstring& bmpPath, HWND window) {
   fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
   fh.bfSize = fh.bfOffBits + imageSize;
   bi.bmiHeader.biSizeImage = imageSize;
-  bool ok = false;
-  HANDLE file = CreateFileW(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    DWORD written = 0;
-    ok = WriteFile(file, &fh, sizeof fh, &written, nullptr) &&
-         WriteFile(file, &bi.bmiHeader, sizeof bi.bmiHeader, &written, nullptr) &&
-         WriteFile(file, bits, imageSize, &written, nullptr);
-    CloseHandle(file);
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return ok;
+  if (!bits) return false;
+  std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
+  bytes.append(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
+  bytes.append(static_cast<const char*>(bits), imageSize);
+  return WriteBytes(bmpPath, bytes);
 }
 
 // --- Folder-browse dialog and other owned windows -------------------------------------
@@ -534,8 +505,9 @@ std::vector<std::wstring> StaticTexts(HWND dialog) {
 
 bool ChooseFolder(const Process& process, HWND dialog, const std::wstring& path) {
   // The dialog reads the path from its own process's memory.
-  HANDLE target = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process.Id());
-  if (!target) return false;
+  KernelHandle owned(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process.Id()));
+  if (!owned) return false;
+  HANDLE target = owned.get();
   size_t bytes = (path.size() + 1) * sizeof(wchar_t);
   void* remote = VirtualAllocEx(target, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   bool ok = remote && WriteProcessMemory(target, remote, path.c_str(), bytes, nullptr);
@@ -548,7 +520,6 @@ bool ChooseFolder(const Process& process, HWND dialog, const std::wstring& path)
     WaitGone(dialog, 5000);
   }
   if (remote) VirtualFreeEx(target, remote, 0, MEM_RELEASE);
-  CloseHandle(target);
   return ok;
 }
 
@@ -589,13 +560,12 @@ size_t PeakWorkingSet(HANDLE process) {
 
 std::string ReadWhole(const std::wstring& path) {
   std::string bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
+  KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return bytes;
   char buf[4096];
   DWORD got = 0;
-  while (ReadFile(file, buf, sizeof buf, &got, nullptr) && got > 0) bytes.append(buf, got);
-  CloseHandle(file);
+  while (ReadFile(file.get(), buf, sizeof buf, &got, nullptr) && got > 0) bytes.append(buf, got);
   return bytes;
 }
 
@@ -603,9 +573,9 @@ std::string ReadWhole(const std::wstring& path) {
 
 RunOutcome RunToEnd(Process& process, DWORD start, DWORD timeoutMs) {
   RunOutcome run;
-  HANDLE watched = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process.Id());
+  KernelHandle watched(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process.Id()));
   while (GetTickCount() - start < timeoutMs) {
-    size_t peak = PeakWorkingSet(watched);
+    size_t peak = PeakWorkingSet(watched.get());
     if (peak > run.peakBytes) run.peakBytes = peak;
     if (auto code = process.WaitExit(0)) {
       run.exitCode = code;
@@ -618,7 +588,6 @@ RunOutcome RunToEnd(Process& process, DWORD start, DWORD timeoutMs) {
     }
   }
   run.milliseconds = GetTickCount() - start;
-  if (watched) CloseHandle(watched);
   return run;
 }
 
@@ -634,11 +603,7 @@ std::optional<int> RunLinuxShell(const std::string& script, DWORD timeoutMs, std
   // The status appears at once and whole, after everything the script did.
   std::string body = "(\n" + script + "\n) >'" + unixOut + "' 2>&1 </dev/null\necho $? >'" + unixStatus +
                      ".part'\nmv '" + unixStatus + ".part' '" + unixStatus + "'\n";
-  HANDLE file = CreateFileW(scriptFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  DWORD written = 0;
-  WriteFile(file, body.data(), static_cast<DWORD>(body.size()), &written, nullptr);
-  CloseHandle(file);
+  if (!WriteBytes(scriptFile, body)) return std::nullopt;
 
   // Wine starts a Linux program on its own and gives no handle back: the status file
   // tells when it has ended.
@@ -648,8 +613,7 @@ std::optional<int> RunLinuxShell(const std::string& script, DWORD timeoutMs, std
   PROCESS_INFORMATION pi{};
   std::optional<int> status;
   if (CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    if (pi.hThread) CloseHandle(pi.hThread);
-    if (pi.hProcess) CloseHandle(pi.hProcess);
+    KernelHandle thread(pi.hThread), process(pi.hProcess);
     for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(10)) {
       if (GetFileAttributesW(statusFile.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
       try {

@@ -4,10 +4,12 @@
 
 #include <cstdlib>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "Driver.h"
 #include "RunningWindow.h"
+#include "base/Handle.h"
 #include "base/Number.h"
 #include "base/Texts.h"
 #include "base/Twips.h"
@@ -45,11 +47,9 @@ class MainWindow : public RunningWindow {
   COLORREF PixelAtCentre(HWND control) const {
     RECT rc;
     GetWindowRect(control, &rc);
-    HDC screen = GetDC(nullptr);
+    WindowDc screen(nullptr);
     // Near the left edge, clear of the caption's letters, inside the focus rectangle.
-    COLORREF c = GetPixel(screen, rc.left + 7, (rc.top + rc.bottom) / 2);
-    ReleaseDC(nullptr, screen);
-    return c;
+    return GetPixel(screen.get(), rc.left + 7, (rc.top + rc.bottom) / 2);
   }
 };
 
@@ -115,6 +115,53 @@ TEST_F(MainWindow, ControlsSitAtTheirTwipsPositions) {
     EXPECT_NEAR(rc.right - rc.left, Px(row.width), 1) << "control " << row.id;
     EXPECT_NEAR(rc.bottom - rc.top, Px(row.height), 1) << "control " << row.id;
   }
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM lp) {
+  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(window);
+  return TRUE;
+}
+
+// Rules of the layout the table above does not show: every control lies inside its
+// container, and controls beside each other do not overlap, except where the design
+// lays them over each other. The pixels come from the running window at its own DPI.
+TEST_F(MainWindow, ControlsStayInsideTheirContainersAndApart) {
+  std::vector<HWND> controls;
+  EnumChildWindows(main_, CollectWindow, reinterpret_cast<LPARAM>(&controls));
+  ASSERT_GE(controls.size(), 37u);
+  auto inParent = [](HWND control) {
+    RECT rc;
+    GetWindowRect(control, &rc);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+  };
+  for (HWND control : controls) {
+    RECT rc = inParent(control), parent;
+    GetClientRect(GetParent(control), &parent);
+    int id = GetDlgCtrlID(control);
+    EXPECT_TRUE(rc.left >= -1 && rc.top >= -1 && rc.right <= parent.right + 1 && rc.bottom <= parent.bottom + 1)
+        << "control " << id << " reaches outside its container";
+  }
+  // Designed overlaps: the value labels over their captions' boxes, the directory page
+  // moved onto the drive page (one of them hidden). Neighbours one twips step apart
+  // (15 twips, the "..." button beside the path box, the two check boxes) may touch.
+  const std::vector<std::pair<int, int>> designed = {
+      {ids::kLbl1, ids::kLblAki}, {ids::kLabel4, ids::kLblSiyou}, {ids::kFraMain0, ids::kFraMain1}};
+  auto isDesigned = [&](int a, int b) {
+    for (auto [x, y] : designed)
+      if ((a == x && b == y) || (a == y && b == x)) return true;
+    return false;
+  };
+  const int touch = Px(15) + 1;
+  for (size_t i = 0; i < controls.size(); ++i)
+    for (size_t j = i + 1; j < controls.size(); ++j) {
+      if (GetParent(controls[i]) != GetParent(controls[j])) continue;
+      int a = GetDlgCtrlID(controls[i]), b = GetDlgCtrlID(controls[j]);
+      RECT ra = inParent(controls[i]), rb = inParent(controls[j]), both;
+      if (!IntersectRect(&both, &ra, &rb) || isDesigned(a, b)) continue;
+      EXPECT_TRUE(both.right - both.left <= touch || both.bottom - both.top <= touch)
+          << "controls " << a << " and " << b << " overlap";
+    }
 }
 
 TEST_F(MainWindow, ShowsItsCaptionsAndDefaults) {

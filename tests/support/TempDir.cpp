@@ -1,12 +1,15 @@
 #include "TempDir.h"
 
+#include "base/Handle.h"
+
 namespace velmora::testing {
 
-TempDir::TempDir(const std::wstring& name) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
+TempDir::TempDir(const std::wstring& name, const std::wstring& parent) {
+  wchar_t temp[MAX_PATH] = L"";
+  if (parent.empty()) GetTempPathW(MAX_PATH, temp);
   static unsigned counter = 0;
-  path_ = std::wstring(temp) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+  path_ = (parent.empty() ? std::wstring(temp) : parent) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+          std::to_wstring(++counter);
   DeleteTree(path_);
   CreateDirectoryW(path_.c_str(), nullptr);
 }
@@ -24,23 +27,21 @@ std::string TempDir::Read(const std::wstring& name) const {
 }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  KernelHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   DWORD put = 0;
-  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
-  CloseHandle(file);
-  return ok;
+  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
 }
 
 std::optional<std::string> ReadBytes(const std::wstring& path) {
-  HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  KernelHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return std::nullopt;
   std::string bytes;
   char buffer[65536];
   DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
+  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
   return bytes;
 }
 
@@ -57,8 +58,8 @@ std::wstring Long(const std::wstring& path) {
 
 void DeleteTree(const std::wstring& dir) {
   WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW(Long(dir + L"\\*").c_str(), &entry);
-  if (search != INVALID_HANDLE_VALUE) {
+  FindHandle search(FindFirstFileW(Long(dir + L"\\*").c_str(), &entry));
+  if (search) {
     do {
       std::wstring name = entry.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -71,8 +72,7 @@ void DeleteTree(const std::wstring& dir) {
         RemoveDirectoryW(Long(full).c_str());
       else
         DeleteFileW(Long(full).c_str());
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &entry));
   }
   SetFileAttributesW(Long(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveDirectoryW(Long(dir).c_str());

@@ -10,7 +10,9 @@ namespace velmora::testing {
 
 class TempDir {
  public:
-  explicit TempDir(const std::wstring& name = L"velmora-test");
+  // In `parent` when one is given (with its trailing backslash), else in the
+  // temporary folder.
+  explicit TempDir(const std::wstring& name = L"velmora-test", const std::wstring& parent = L"");
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

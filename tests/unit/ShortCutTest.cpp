@@ -353,8 +353,8 @@ TEST(RecognizeDestination, RefusesWhatNamesNoWellKnownFolder) {
 TEST(IsLinkFileName, RefusesNamesThatLeaveTheFolder) {
   for (const wchar_t* good : {L"Velmora C", L"Velmora My Data", L"Velmora 資料", L"Velmora .hidden"})
     EXPECT_TRUE(IsLinkFileName(good)) << good;
-  for (const wchar_t* bad :
-       {L"", L".", L"..", L"..\\x", L"a/b", L"C:x", L"a*", L"a?", L"a\"b", L"a<b", L"a>b", L"a|b", L"a\tb"})
+  for (const wchar_t* bad : {L"", L".", L"..", L"..\\x", L"a/b", L"C:x", L"a*", L"a?", L"a\"b", L"a<b", L"a>b", L"a|b",
+                             L"a\tb", L"CON", L"nul"})
     EXPECT_FALSE(IsLinkFileName(bad)) << bad;
 }
 

@@ -10,7 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "TempDir.h"
 #include "base/Codepage.h"
+#include "base/Handle.h"
 #include "base/Texts.h"
 #include "store/MCheckLog.h"
 
@@ -24,58 +26,21 @@ const LogTime kTime{2024, 3, 5, 2, 7, 9};
 
 class CheckLogFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    static int counter = 0;
-    dir_ = std::wstring(temp) + L"velmora-log-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(counter++);
-    ASSERT_TRUE(CreateDirectoryW(dir_.c_str(), nullptr)) << GetLastError();
-  }
-  void TearDown() override {
-    WIN32_FIND_DATAW e;
-    HANDLE h = FindFirstFileW((dir_ + L"\\*").c_str(), &e);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        std::wstring full = dir_ + L"\\" + e.cFileName;
-        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveDirectoryW(full.c_str());
-        else
-          DeleteFileW(full.c_str());
-      } while (FindNextFileW(h, &e));
-      FindClose(h);
-    }
-    RemoveDirectoryW(dir_.c_str());
-  }
-  std::wstring Path(const std::wstring& name) const { return dir_ + L"\\" + name; }
+  std::wstring Path(const std::wstring& name) const { return tempDir_.File(name); }
   void Put(const std::wstring& name, const std::string& bytes, DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
     SetFileAttributesW(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE f =
-        CreateFileW(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE) << GetLastError();
-    DWORD written = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(f);
+    ASSERT_TRUE(testing::WriteBytes(Path(name), bytes)) << GetLastError();
     if (attributes == FILE_ATTRIBUTE_NORMAL) return;
     ASSERT_TRUE(SetFileAttributesW(Path(name).c_str(), attributes));
     ASSERT_EQ(GetFileAttributesW(Path(name).c_str()) & attributes, attributes);
   }
-  std::optional<std::string> Get(const std::wstring& name) const {
-    HANDLE f = CreateFileW(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string bytes;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-    CloseHandle(f);
-    return bytes;
-  }
+  std::optional<std::string> Get(const std::wstring& name) const { return testing::ReadBytes(Path(name)); }
   std::string Header(int16_t kind) const {
     return ToCp932(kind == 0 ? texts::kHeaderDrive : texts::kHeaderDir) + "\r\n";
   }
 
-  std::wstring dir_;
+  testing::TempDir tempDir_{L"velmora-log"};
+  const std::wstring& dir_ = tempDir_.Path();
 };
 
 const std::wstring kDriveLog = L"Cドライブのログ.csv";
@@ -95,10 +60,10 @@ TEST_F(CheckLogFiles, CreatesAndRewritesNewestFirst) {
 
 TEST_F(CheckLogFiles, FailsWithoutTouchingAFileOthersHoldOrThatIsReadOnly) {
   Put(kDriveLog, "h\r\nkept\r\n");
-  HANDLE held = CreateFileW(Path(kDriveLog).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  KernelHandle held(CreateFileW(Path(kDriveLog).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held) << GetLastError();
   EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {kDrive, true, L"C", 1, 100, kWarned}, kTime));
-  CloseHandle(held);
+  held.reset();
   EXPECT_EQ(Get(kDriveLog), "h\r\nkept\r\n");
 
   Put(L"Ro.csv", "h\r\nkept\r\n", FILE_ATTRIBUTE_READONLY);

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "ShellRecorder.h"
+#include "TempDir.h"
 #include "Watchdog.h"
 #include "app/HomePage.h"
 #include "base/Texts.h"
@@ -24,38 +25,8 @@ namespace {
 
 using velmora::testing::MakeRecorder;
 using velmora::testing::ScopedClasses;
+using velmora::testing::TempDir;
 using velmora::testing::WaitRecorded;
-
-// A fresh folder, removed with what it holds. It lies in `parent` (the temporary
-// folder when empty).
-class TempFolder {
- public:
-  explicit TempFolder(std::wstring parent = L"") {
-    if (parent.empty()) {
-      wchar_t temp[MAX_PATH];
-      GetTempPathW(MAX_PATH, temp);
-      parent = temp;
-    }
-    static int counter = 0;
-    path_ = parent + L"velmora-dlg-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) +
-            L"-" + std::to_wstring(GetTickCount());
-    CreateDirectoryW(path_.c_str(), nullptr);
-  }
-  ~TempFolder() {
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-      do DeleteFileW((path_ + L"\\" + entry.cFileName).c_str());
-      while (FindNextFileW(search, &entry));
-      FindClose(search);
-    }
-    RemoveDirectoryW(path_.c_str());
-  }
-  const std::wstring& Path() const { return path_; }
-
- private:
-  std::wstring path_;
-};
 
 // A plain top-level window to own dialogs.
 HWND MakeOwner(DWORD style = WS_OVERLAPPEDWINDOW) {
@@ -230,7 +201,7 @@ class DialogAnswer {
 TEST(DirDialog, TheShellsDialogIsModalShowsTheTitleAndGivesOnlyFolders) {
   // Wine's dialog does not always reach a folder deep inside the user's profile when
   // told to select it; one at the top of drive C it always does.
-  TempFolder folder(L"C:\\");
+  TempDir folder(L"velmora-dlg", L"C:\\");
   HWND owner = MakeOwner(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   const std::wstring desktop = DesktopName();
   struct Row {
@@ -299,7 +270,7 @@ TEST(CloseMenuDel, TakesCloseAndItsSeparatorOutOfTheSystemMenu) {
 // --- The homepage through the shell ------------------------------------------------------
 
 TEST(HomePageOpen, OpensTheAddressWithTheDefaultBrowserEveryTime) {
-  TempFolder folder;
+  TempDir folder(L"velmora-dlg");
   std::wstring browser = MakeRecorder(folder.Path(), L"browser.exe");
   ScopedClasses classes;
   ASSERT_TRUE(classes.OpenWith(L"https", browser));
@@ -318,7 +289,7 @@ TEST(HomePageOpen, OpensTheAddressWithTheDefaultBrowserEveryTime) {
 }
 
 TEST(HomePageOpen, StartsAKnownBrowserWithItsNewWindowSwitch) {
-  TempFolder folder;
+  TempDir folder(L"velmora-dlg");
   struct Row {
     const wchar_t* program;
     const wchar_t* parameters;

@@ -34,10 +34,11 @@ bool ProbeIfProbe() {
   std::wstring loaded(MAX_PATH, L'\0');
   loaded.resize(module ? GetModuleFileNameW(module, loaded.data(), MAX_PATH) : 0);
   if (loaded.empty()) loaded = L"none";
-  HANDLE log = CreateFileW((self + L".log").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(log, loaded.data(), static_cast<DWORD>(loaded.size() * sizeof(wchar_t)), &written, nullptr);
-  CloseHandle(log);
+  {
+    KernelHandle log(CreateFileW((self + L".log").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    WriteFile(log.get(), loaded.data(), static_cast<DWORD>(loaded.size() * sizeof(wchar_t)), &written, nullptr);
+  }
   ExitProcess(0);
 }
 
@@ -76,9 +77,8 @@ TEST(LibrarySearchRestrict, SystemLibrariesComeFromTheSystemFolderOnly) {
     ASSERT_TRUE(CreateProcessW(probe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, current.Path().c_str(),
                                &startup, &info))
         << GetLastError();
-    EXPECT_EQ(WaitForSingleObject(info.hProcess, 30000), WAIT_OBJECT_0);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    KernelHandle process(info.hProcess), thread(info.hThread);
+    EXPECT_EQ(WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
     std::string bytes = program.Read(std::wstring(kProbeName) + L".log");
     std::wstring loaded(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     EXPECT_EQ(_wcsicmp(loaded.c_str(), row.loaded.c_str()), 0)

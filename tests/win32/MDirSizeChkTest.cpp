@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 #include <stdexcept>
@@ -34,19 +35,18 @@ bool MakeDir(const std::wstring& path) {
 
 // A file of `length` bytes; lengths over 64 KiB are made sparse by moving its end.
 bool MakeFile(const std::wstring& path, uint64_t length, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-  HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  KernelHandle file(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
+  if (!file) return false;
   bool ok;
   if (length <= 65536) {
     std::string bytes(static_cast<size_t>(length), 'x');
     DWORD written = 0;
-    ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == length;
+    ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == length;
   } else {
     LARGE_INTEGER end;
     end.QuadPart = static_cast<LONGLONG>(length);
-    ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    ok = SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get());
   }
-  CloseHandle(file);
   return ok;
 }
 
@@ -62,8 +62,7 @@ bool RunOnLinux(const wchar_t* program, const std::string& args, Done done) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  if (pi.hThread) CloseHandle(pi.hThread);
+  KernelHandle process(pi.hProcess), thread(pi.hThread);
   for (int i = 0; i < 250 && !done(); ++i) Sleep(20);
   return done();
 }
@@ -98,12 +97,9 @@ void RemoveDirLink(const std::wstring& link) {
 class DirWalkOnDisk : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    root_ = std::wstring(temp) + L"velmora-walk-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(GetTickCount());
-    DeleteTree(root_);
-    ASSERT_TRUE(MakeDir(root_)) << GetLastError();
+    tree_ = std::make_unique<testing::TempDir>(L"velmora-walk");
+    root_ = tree_->Path();
+    ASSERT_NE(GetFileAttributesW(root_.c_str()), INVALID_FILE_ATTRIBUTES) << GetLastError();
     uint64_t total = 0;
     auto file = [&](const std::wstring& rel, uint64_t length, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
       ASSERT_TRUE(MakeFile(root_ + L"\\" + rel, length, attributes))
@@ -138,13 +134,15 @@ class DirWalkOnDisk : public ::testing::Test {
   }
   static void TearDownTestSuite() {
     RemoveDirLink(root_ + L"\\loop");
-    DeleteTree(root_);
+    tree_.reset();
   }
 
+  static std::unique_ptr<testing::TempDir> tree_;
   static std::wstring root_, deep_, deepest_;
   static uint64_t expected_;
   static bool linked_;
 };
+std::unique_ptr<testing::TempDir> DirWalkOnDisk::tree_;
 std::wstring DirWalkOnDisk::root_, DirWalkOnDisk::deep_, DirWalkOnDisk::deepest_;
 uint64_t DirWalkOnDisk::expected_ = 0;
 bool DirWalkOnDisk::linked_ = false;
@@ -304,7 +302,8 @@ TEST(ListingWorkers, GiveTheWalkTheSameOrderSumsAndYieldsAsOneThread) {
 // up neither the walk's end nor the end of its workers' owner: the walk, stopped early
 // here, returns, and the worker ends once its listing returns.
 TEST(ListingWorkers, AStuckListingHoldsUpNeitherTheWalkNorItsEnd) {
-  FileHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  KernelHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   HANDLE startedEvent = started.get(), releaseEvent = release.get();
   DirLister lister = [startedEvent, releaseEvent](const std::wstring& dirPath) {
     DirListing listing;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Watchdog.h"
+#include "base/Handle.h"
 
 namespace velmora::testing {
 
@@ -24,12 +25,10 @@ inline bool RecordIfRecorder() {
   std::wstring name = self.substr(self.find_last_of(L'\\') + 1);
   if (_wcsnicmp(name.c_str(), L"velmora_", 8) == 0) return false;  // the test program itself
   std::wstring line = std::wstring(GetCommandLineW()) + L"\n";
-  HANDLE log = CreateFileW((self + L".log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (log != INVALID_HANDLE_VALUE) {
+  if (KernelHandle log{CreateFileW((self + L".log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)}) {
     DWORD written = 0;
-    WriteFile(log, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &written, nullptr);
-    CloseHandle(log);
+    WriteFile(log.get(), line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)), &written, nullptr);
   }
   ExitProcess(0);
   return true;
@@ -48,14 +47,13 @@ inline std::wstring MakeRecorder(const std::wstring& folder, const std::wstring&
 // The command lines a recorder was started with, in order.
 inline std::vector<std::wstring> Recorded(const std::wstring& recorder) {
   std::vector<std::wstring> lines;
-  HANDLE log = CreateFileW((recorder + L".log").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-  if (log == INVALID_HANDLE_VALUE) return lines;
+  KernelHandle log(CreateFileW((recorder + L".log").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+  if (!log) return lines;
   std::wstring text;
   wchar_t buf[4096];
   DWORD got = 0;
-  while (ReadFile(log, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got / sizeof(wchar_t));
-  CloseHandle(log);
+  while (ReadFile(log.get(), buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got / sizeof(wchar_t));
   for (size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
     lines.push_back(text.substr(start, end - start));
   return lines;

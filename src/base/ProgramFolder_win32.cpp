@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "app/ProgramFolder.h"
-#include "measure/MDir.h"
+#include "base/PathForm.h"
+#include "base/ProgramFolder.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "measure/MDir.h"
+#include "base/PathForm.h"
 
 namespace velmora {
 
