@@ -62,41 +62,6 @@ RunOutcome RunAndClose(const std::wstring& exe, const std::wstring& folder, bool
   return RunToEnd(process, start, kRunTimeoutMs);
 }
 
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-  HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  std::string buf(1 << 20, '\0');
-  DWORD got = 0;
-  while (ReadFile(file, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr) && got > 0)
-    bytes.append(buf.data(), got);
-  CloseHandle(file);
-  return bytes;
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok =
-      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
-  CloseHandle(file);
-  return ok;
-}
-
-// The names in a folder, sorted as the system lists them.
-std::vector<std::wstring> Names(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do names.push_back(entry.cFileName);
-  while (FindNextFileW(search, &entry));
-  FindClose(search);
-  return names;
-}
-
 // An old log of 40 records and a long last line, ending exactly on a 4 KiB boundary, so
 // that the next record, which keeps every line, needs room the disk must give.
 std::string OldLogOfPages(size_t pages) {
@@ -109,8 +74,8 @@ std::string OldLogOfPages(size_t pages) {
 // Every file of a folder with its bytes, in listing order.
 std::vector<std::pair<std::wstring, std::string>> Snapshot(const std::wstring& folder) {
   std::vector<std::pair<std::wstring, std::string>> files;
-  for (const std::wstring& name : Names(folder))
-    files.emplace_back(name, ReadFileBytes(folder + L"\\" + name).value_or("<not a file>"));
+  for (const std::wstring& name : velmora::testing::FolderEntries(folder))
+    files.emplace_back(name, velmora::testing::ReadBytes(folder + L"\\" + name).value_or("<not a file>"));
   return files;
 }
 
@@ -231,8 +196,8 @@ std::wstring MakeProgramFolder(const TinyDrive& drive, const std::string& oldLog
   EXPECT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
   EXPECT_TRUE(CreateDirectoryW((folder + L"\\data").c_str(), nullptr)) << GetLastError();
   EXPECT_TRUE(CopyFileW(BuiltExePath().c_str(), (folder + L"\\Velmora.exe").c_str(), FALSE)) << GetLastError();
-  EXPECT_TRUE(WriteFileBytes(folder + L"\\Velmora.ini", kCsvOn));
-  EXPECT_TRUE(WriteFileBytes(folder + L"\\" + kDriveLog, oldLog));
+  EXPECT_TRUE(velmora::testing::WriteBytes(folder + L"\\Velmora.ini", kCsvOn));
+  EXPECT_TRUE(velmora::testing::WriteBytes(folder + L"\\" + kDriveLog, oldLog));
   return folder;
 }
 
@@ -254,7 +219,7 @@ TEST(Reliability, AReadOnlyProgramFolderIsLeftAsItWasAndEveryRunEnds) {
   // Wine run by root writes through folder permissions and the read-only attribute of
   // a folder; a file system mounted read-only stops every writer.
   ASSERT_TRUE(drive.MakeReadOnly());
-  ASSERT_FALSE(WriteFileBytes(folder + L"\\probe", "x")) << "the folder is still writable";
+  ASSERT_FALSE(velmora::testing::WriteBytes(folder + L"\\probe", "x")) << "the folder is still writable";
   ExpectRunsLeaveTheFolderAsItWas(folder, "read-only folder",
                                   {kPasses, kWarns, kSavesSettings, ChecksNewDirectory(folder)});
 }
@@ -271,7 +236,7 @@ TEST(Reliability, AFullDriveKeepsTheOldLogAndSettingsWholeAndEveryRunEnds) {
   DeleteFileW((drive.Root() + L"filler").c_str());
   RunOutcome run = RunProgram(folder + L"\\Velmora.exe", folder, L"/DISK=C /SIZE=1");
   EXPECT_EQ(run.exitCode, 0u);
-  std::string log = ReadFileBytes(folder + L"\\" + kDriveLog).value_or("");
+  std::string log = velmora::testing::ReadBytes(folder + L"\\" + kDriveLog).value_or("");
   size_t second = log.find("\r\n") + 2, third = log.find("\r\n", second) + 2;
   EXPECT_EQ(log.substr(second, third - second).substr(21, 2), "C,");
   EXPECT_EQ(log.substr(0, second) + log.substr(third), oldLog);
@@ -347,7 +312,7 @@ TEST(Reliability, DirectoriesTheProgramMayNotListAddNothingAndTheWalkGoesOn) {
   const std::string mebibyte(1 << 20, 'm');
   for (const wchar_t* file :
        {L"\\a.bin", L"\\sub\\b.bin", L"\\locked\\c.bin", L"\\locked\\deeper\\d.bin", L"\\zlast\\e.bin"})
-    ASSERT_TRUE(WriteFileBytes(data + file, mebibyte));
+    ASSERT_TRUE(velmora::testing::WriteBytes(data + file, mebibyte));
   std::string out;
   std::optional<int> root = RunLinuxShell("[ \"$(id -u)\" = 0 ]", 10000);
   if (!root) GTEST_SKIP() << "no Linux shell under this system";

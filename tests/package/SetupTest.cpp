@@ -31,6 +31,7 @@ namespace velmora::e2e {
 namespace {
 
 namespace ids = velmora::ui::ids;
+using velmora::testing::FolderEntries;
 using velmora::testing::KnownFolder;
 using velmora::testing::ReadBytes;
 using velmora::testing::ReadLink;
@@ -83,20 +84,6 @@ std::map<std::wstring, std::string> FilesUnder(const std::wstring& dir, const st
   } while (FindNextFileW(find, &data));
   FindClose(find);
   return files;
-}
-
-// The names in a folder, folders included.
-std::vector<std::wstring> Entries(const std::wstring& dir) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L"..")) names.push_back(data.cFileName);
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -289,7 +276,7 @@ TEST_F(Setup, InstallsChecksUpgradesAndUninstallsSilently) {
   const std::wstring exe = dir + L"\\Velmora.exe";
   ASSERT_FALSE(Exists(dir));
   const std::wstring temp = FolderOf(velmora::testing::TempDir(L"velmora-setup-temp").Path());
-  const std::vector<std::wstring> tempBefore = Entries(temp);
+  const std::vector<std::wstring> tempBefore = FolderEntries(temp);
 
   // Install into the default folder.
   ASSERT_EQ(Install().exitCode, 0u);
@@ -397,7 +384,7 @@ TEST_F(Setup, InstallsChecksUpgradesAndUninstallsSilently) {
   }
   for (const auto& [path, content] : untouched) EXPECT_EQ(ReadBytes(path), content) << Narrow(path) << " changed";
   for (const auto& [path, content] : kept) EXPECT_EQ(ReadBytes(path), content) << Narrow(path) << " not kept";
-  EXPECT_TRUE(Entries(temp) == tempBefore) << "setup or the uninstaller left something in the temporary folder";
+  EXPECT_TRUE(FolderEntries(temp) == tempBefore) << "setup or the uninstaller left something in the temporary folder";
 
   for (const std::wstring& path : foreignLinks) DeleteFileW(path.c_str());
   DeleteFileW(sharedLink.c_str());

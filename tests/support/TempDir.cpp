@@ -1,5 +1,7 @@
 #include "TempDir.h"
 
+#include <algorithm>
+
 #include "base/Handle.h"
 
 namespace velmora::testing {
@@ -87,6 +89,18 @@ std::string UnixPath(const std::wstring& path) {
   std::string out = name;
   HeapFree(GetProcessHeap(), 0, name);
   return out;
+}
+
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW entry;
+  FindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+  if (!search) return names;
+  do {
+    if (wcscmp(entry.cFileName, L".") && wcscmp(entry.cFileName, L"..")) names.push_back(entry.cFileName);
+  } while (FindNextFileW(search.get(), &entry));
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace velmora::testing

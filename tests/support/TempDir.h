@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmora::testing {
 
@@ -31,6 +32,9 @@ class TempDir {
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 // A file's bytes, or nothing when it cannot be opened for reading.
 std::optional<std::string> ReadBytes(const std::wstring& path);
+
+// The names in a folder ("." and ".." left out), sorted; empty when it cannot be listed.
+std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 
 // Deletes a folder with everything below it (links are removed, not followed), also
 // below 260 characters.
