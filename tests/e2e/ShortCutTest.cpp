@@ -66,6 +66,21 @@ class ShortCut : public ::testing::Test {
     return folder + L"\\" + name + L".lnk";
   }
 
+  // Starts the window, types `watched` and `size` on the directory page and presses its
+  // shortcut button, as a user would: the link made in the user's Startup folder under
+  // `name`, read back (nothing when none was made).
+  std::optional<LinkRead> PlaceDirectoryLink(const std::wstring& watched, const std::wstring& name,
+                                             const wchar_t* size, const char* why) {
+    std::wstring link = LinkIn(startup_, name);
+    Start();
+    ShowDirPage();
+    SetText(Ctl(ids::kTxtDir), watched);
+    SetText(Ctl(ids::kTxtSize1), size);
+    ExpectMessage(ClickForMessage(ids::kCmdShortCut1), texts::kShortCutDone, texts::kTitleShortCutDone,
+                  MB_ICONINFORMATION, why);
+    return ReadLink(link);
+  }
+
   // Clicks the button and returns the one message box that follows, closed again.
   std::optional<MessageBoxSeen> ClickForMessage(int buttonId) {
     Click(Ctl(buttonId));
@@ -171,15 +186,8 @@ TEST_F(ShortCut, DrivePagePlacesTheLinkOfTheChosenDrive) {
 TEST_F(ShortCut, DirectoryPagePlacesTheLinkWithThePathAsTyped) {
   std::wstring watched = dir_.Path() + L"\\My Data 月次";
   ASSERT_TRUE(CreateDirectoryW(watched.c_str(), nullptr));
-  std::wstring link = LinkIn(startup_, L"Velmora My Data 月次");
-  Start();
-  ShowDirPage();
-  SetText(Ctl(ids::kTxtDir), watched);
-  SetText(Ctl(ids::kTxtSize1), L"250");
-  ExpectMessage(ClickForMessage(ids::kCmdShortCut1), texts::kShortCutDone, texts::kTitleShortCutDone,
-                MB_ICONINFORMATION, "directory page");
+  auto read = PlaceDirectoryLink(watched, L"Velmora My Data 月次", L"250", "directory page");
   EXPECT_TRUE(NoMoreMessages());
-  auto read = ReadLink(link);
   ASSERT_TRUE(read) << "no link in the Startup folder";
   EXPECT_EQ(read->target, dir_.Exe());
   EXPECT_EQ(read->arguments, L"/DIR=" + watched + L" /SIZE=250");
@@ -295,14 +303,7 @@ TEST_F(ShortCut, ProjectLibraryUnderTheOlderNameIsCalledThroughItsOwnForm) {
   ASSERT_TRUE(MoveFileW(dir_.File(L"vb6stkit.dll").c_str(), dir_.File(L"vb5stkit.dll").c_str()));
   std::wstring watched = dir_.Path() + L"\\자료 月次";
   ASSERT_TRUE(CreateDirectoryW(watched.c_str(), nullptr));
-  std::wstring link = LinkIn(startup_, L"Velmora 자료 月次");
-  Start();
-  ShowDirPage();
-  SetText(Ctl(ids::kTxtDir), watched);
-  SetText(Ctl(ids::kTxtSize1), L"250");
-  ExpectMessage(ClickForMessage(ids::kCmdShortCut1), texts::kShortCutDone, texts::kTitleShortCutDone,
-                MB_ICONINFORMATION, "vb6stkit.dll named vb5stkit.dll");
-  auto read = ReadLink(link);
+  auto read = PlaceDirectoryLink(watched, L"Velmora 자료 月次", L"250", "vb6stkit.dll named vb5stkit.dll");
   ASSERT_TRUE(read) << "no link in the Startup folder";
   EXPECT_EQ(read->target, dir_.Exe());
   EXPECT_EQ(read->arguments, L"/DIR=" + watched + L" /SIZE=250");
@@ -315,14 +316,7 @@ TEST_F(ShortCut, StoredArgumentsRunTheIntendedDirectoryCheck) {
   std::wstring watched = dir_.Path() + L"\\My Data";
   ASSERT_TRUE(CreateDirectoryW(watched.c_str(), nullptr));
   dir_.Write(L"My Data\\two megabytes.bin", std::string(2 * 1024 * 1024, 'x'));
-  std::wstring link = LinkIn(startup_, L"Velmora My Data");
-  Start();
-  ShowDirPage();
-  SetText(Ctl(ids::kTxtDir), watched);
-  SetText(Ctl(ids::kTxtSize1), L"1");
-  ExpectMessage(ClickForMessage(ids::kCmdShortCut1), texts::kShortCutDone, texts::kTitleShortCutDone,
-                MB_ICONINFORMATION, "directory page");
-  auto read = ReadLink(link);
+  auto read = PlaceDirectoryLink(watched, L"Velmora My Data", L"1", "directory page");
   ASSERT_TRUE(read);
 
   Process automatic(read->target, read->arguments, dir_.Path());
