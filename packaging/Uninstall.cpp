@@ -29,6 +29,7 @@
 #include "FolderFiles_win32.h"
 #include "SetupCleanup.h"
 #include "SetupFolder.h"
+#include "UninstallDialog.h"
 #include "UninstallTexts.h"
 #include "app/About.h"
 #include "base/Handle.h"
@@ -49,7 +50,6 @@ const std::vector<std::wstring> kProgramFiles = {
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
 constexpr int kWaitTries = 20;  // for a running Velmora: 20 looks, half a second apart
 constexpr DWORD kWaitPauseMs = 500;
-constexpr int kUninstallButtonId = 100;
 
 std::wstring Caption() {
   return L"Velmora " + VersionText(VELMORA_VERSION_MAJOR, VELMORA_VERSION_MINOR) + texts::kCaptionSuffix;
@@ -114,7 +114,7 @@ class Uninstaller {
       return Fail({WithFolder(texts::kNotInstalled, folder_), {}});
     bool deleteData = false;
     if (!silent_) {
-      std::optional<bool> answer = Confirm();
+      std::optional<bool> answer = Confirm(Caption(), folder_);
       if (!answer) return 1;
       deleteData = *answer;
     }
@@ -170,30 +170,6 @@ class Uninstaller {
   }
 
  private:
-  // Asks; nothing when cancelled, else whether the settings and logs go too.
-  std::optional<bool> Confirm() const {
-    const std::wstring caption = Caption(), what = WithFolder(texts::kWhat, folder_);
-    const TASKDIALOG_BUTTON buttons[] = {{kUninstallButtonId, texts::kUninstallButton},
-                                         {IDCANCEL, texts::kCancelButton}};
-    TASKDIALOGCONFIG config{};
-    config.cbSize = sizeof config;
-    config.hInstance = GetModuleHandleW(nullptr);
-    config.dwFlags = TDF_USE_HICON_MAIN | TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
-    config.pszWindowTitle = caption.c_str();
-    config.hMainIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    config.pszMainInstruction = texts::kQuestion;
-    config.pszContent = what.c_str();
-    config.cButtons = 2;
-    config.pButtons = buttons;
-    config.nDefaultButton = kUninstallButtonId;
-    config.pszVerificationText = texts::kDeleteData;
-    int pressed = 0;
-    BOOL verified = FALSE;
-    if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, &verified)) || pressed != kUninstallButtonId)
-      return std::nullopt;
-    return verified != FALSE;
-  }
-
   // Waits for a running Velmora of this folder to end; asks when the wait was not
   // enough (silent: gives up). The file still in use, or nothing.
   std::optional<std::wstring> WaitUntilFree() const {

@@ -5,8 +5,8 @@ namespace velmora::uninstall::texts {
 
 inline constexpr wchar_t kCaptionSuffix[] = L" アンインストール";  // after "Velmora 3.01"
 inline constexpr wchar_t kQuestion[] = L"Velmora をアンインストールしますか？";
-inline constexpr wchar_t kWhat[] =
-    L"次のフォルダから Velmora を削除します。\r\n%FOLDER%\r\n\r\n"
+inline constexpr wchar_t kWhat[] = L"次のフォルダから Velmora を削除します。";
+inline constexpr wchar_t kAlso[] =
     L"スタートメニューの「Velmora」と、このフォルダの Velmora を起動するスタートアップのショートカットも削除します。";
 inline constexpr wchar_t kDeleteData[] = L"設定ファイル（Velmora.ini）とログも削除する";
 inline constexpr wchar_t kUninstallButton[] = L"アンインストール(&U)";

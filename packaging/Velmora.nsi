@@ -61,7 +61,7 @@ Var Result
 !define MUI_ABORTWARNING_TEXT "Velmora ${VERSION} のセットアップを中止しますか？"
 
 !define MUI_WELCOMEPAGE_TITLE "Velmora ${VERSION} のセットアップへようこそ"
-!define MUI_WELCOMEPAGE_TEXT "Velmora ${VERSION} をこのコンピューターにインストールします。$\r$\n$\r$\nVelmora は、ドライブの空き容量やフォルダの使用量を調べ、指定したサイズを超えたときに警告するツールです。管理者の権限は要りません。$\r$\n$\r$\n以前のバージョンが入っているときは、設定とログをそのまま残して新しいバージョンに置き換えます。$\r$\n$\r$\n続けるには［次へ］を押してください。"
+!define MUI_WELCOMEPAGE_TEXT "Velmora ${VERSION} をこのコンピューターにインストールします。$\r$\n$\r$\nVelmora は、ドライブの空き容量が少なくなったときや、フォルダの使用量が多くなったときに警告するツールです。管理者の権限は要りません。$\r$\n$\r$\n以前のバージョンが入っているときは、設定とログをそのまま残して新しいバージョンに置き換えます。$\r$\n$\r$\n続けるには［次へ］を押してください。"
 !insertmacro MUI_PAGE_WELCOME
 
 !define MUI_PAGE_HEADER_TEXT "インストール先の選択"

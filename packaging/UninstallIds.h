@@ -1,0 +1,9 @@
+// Resource and control ids of Uninstall.exe's question (Uninstall.rc, UninstallDialog.cpp).
+#pragma once
+
+#define VELMORA_CONFIRM_DIALOG 101
+#define VELMORA_QUESTION 1001
+#define VELMORA_WHAT 1002
+#define VELMORA_FOLDER 1003
+#define VELMORA_ALSO 1004
+#define VELMORA_DELETE_DATA 1005
