@@ -1,6 +1,7 @@
+#include "UninstallDialog.h"
+
 #include <windows.h>
 
-#include "UninstallDialog.h"
 #include "UninstallIds.h"
 #include "UninstallTexts.h"
 #include "base/Handle.h"

@@ -302,6 +302,7 @@ Section "Velmora" SecMain
 
   DetailPrint "スタートメニューと「アプリ」（「プログラムと機能」）に登録しています…"
   SetDetailsPrint none
+  SetOutPath "$INSTDIR" ; the working folder of the Start-menu entry and of the finish page's start
   StrCpy $R1 ""
   ClearErrors
   CreateShortCut "$SMPROGRAMS\Velmora.lnk" "$INSTDIR\Velmora.exe" "" "$INSTDIR\Velmora.exe" 0

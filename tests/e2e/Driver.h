@@ -125,8 +125,8 @@ struct FontSpec {
 std::vector<std::string> InkOnScreen(HWND control, RECT area);
 // The same for `text` drawn here with DrawTextW(`format`) in the font, in a box the
 // size of `control`, in `colour` on the control's own background.
-std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& text, const FontSpec& font,
-                                   UINT format, COLORREF colour);
+std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& text, const FontSpec& font, UINT format,
+                                   COLORREF colour);
 // Whether a pixel of `area` of the control on the screen has exactly this colour.
 bool ShowsColour(HWND control, RECT area, COLORREF colour);
 
@@ -147,6 +147,12 @@ bool SaveScreenshot(const std::wstring& bmpPath, HWND window = nullptr);
 HWND WaitFolderDialog(const Process& process, DWORD timeoutMs);
 // The texts of a dialog's Static children, in order.
 std::vector<std::wstring> StaticTexts(HWND dialog);
+// A visible dialog of any process (a setup program, an uninstaller, their message
+// boxes) whose caption or the text of one of its Static children contains `text`,
+// waiting up to the time; null when none came.
+HWND WaitDialogWith(const std::wstring& text, DWORD timeoutMs);
+// The child window of `top` whose text is exactly `text`, or null.
+HWND ChildWithText(HWND top, const std::wstring& text);
 // Selects `path` in the folder dialog and confirms it, as a user's choice would.
 bool ChooseFolder(const Process& process, HWND dialog, const std::wstring& path);
 // Presses Cancel.

@@ -189,54 +189,6 @@ bool SaveLink(const std::wstring& path, const std::wstring& target, const std::w
   return saved;
 }
 
-struct DialogSearch {
-  std::wstring text;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindDialog(HWND top, LPARAM param) {
-  auto* search = reinterpret_cast<DialogSearch*>(param);
-  wchar_t className[64] = L"";
-  GetClassNameW(top, className, 64);
-  if (!IsWindowVisible(top) || std::wstring(className) != L"#32770") return TRUE;
-  std::vector<std::wstring> texts = StaticTexts(top);
-  texts.push_back(Text(top));
-  for (const std::wstring& t : texts) {
-    if (t.find(search->text) != std::wstring::npos) {
-      search->found = top;
-      return FALSE;
-    }
-  }
-  return TRUE;
-}
-
-// A visible dialog window of any process (the uninstaller runs on as a copy of itself)
-// whose caption, or the text of one of its Static children, contains `text`.
-HWND WaitDialogWith(const std::wstring& text, DWORD timeoutMs) {
-  DialogSearch search{text};
-  for (DWORD start = GetTickCount();; Sleep(100)) {
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-    if (search.found || GetTickCount() - start >= timeoutMs) return search.found;
-  }
-}
-
-struct ChildSearch {
-  std::wstring text;
-  HWND found = nullptr;
-};
-BOOL CALLBACK FindChild(HWND child, LPARAM param) {
-  auto* search = reinterpret_cast<ChildSearch*>(param);
-  if (Text(child) != search->text) return TRUE;
-  search->found = child;
-  return FALSE;
-}
-// The control of a window whose text is `text`.
-HWND ChildWithText(HWND top, const std::wstring& text) {
-  ChildSearch search{text};
-  EnumChildWindows(top, FindChild, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // Presses a wizard button (1 = next / install / close) and waits for `done`.
 template <typename Done>
 bool PressUntil(HWND wizard, int id, Done done, DWORD timeoutMs = 30000) {

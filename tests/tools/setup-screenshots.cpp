@@ -25,48 +25,6 @@ void Settle(HWND window) {
   Sleep(500);
 }
 
-struct Search {
-  std::wstring text;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindChild(HWND child, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  if (Text(child) != search->text) return TRUE;
-  search->found = child;
-  return FALSE;
-}
-
-BOOL CALLBACK FindTop(HWND top, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  if (!IsWindowVisible(top)) return TRUE;
-  if (Text(top).find(search->text) != std::wstring::npos) {
-    search->found = top;
-    return FALSE;
-  }
-  for (const std::wstring& line : StaticTexts(top)) {
-    if (line.find(search->text) != std::wstring::npos) {
-      search->found = top;
-      return FALSE;
-    }
-  }
-  return TRUE;
-}
-
-// A visible top-level window of any process whose caption or static text holds `text`.
-HWND WaitTop(const std::wstring& text, DWORD timeoutMs) {
-  Search search{text};
-  Eventually([&] { return EnumWindows(FindTop, reinterpret_cast<LPARAM>(&search)), search.found != nullptr; },
-             timeoutMs);
-  return search.found;
-}
-
-HWND ChildWithText(HWND top, const std::wstring& text) {
-  Search search{text};
-  EnumChildWindows(top, FindChild, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 void Press(HWND wizard, int id) {
   PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
@@ -97,7 +55,7 @@ int Install(const std::wstring& folder, const std::wstring& setupExe, const std:
   Shot(folder, L"setup-folder", wizard);  // the folder it offers
   SetText(edit, occupied);
   Press(wizard, kNext);
-  if (HWND box = WaitTop(L"Velmora のものではないファイル", 10000)) {
+  if (HWND box = WaitDialogWith(L"Velmora のものではないファイル", 10000)) {
     Shot(folder, L"setup-occupied", box);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     WaitGone(box, 5000);
@@ -124,7 +82,7 @@ int UpgradeWhileRunning(const std::wstring& folder, const std::wstring& setupExe
   Press(wizard, kNext);
   Eventually([&] { return IsWindowVisible(Control(wizard, kFolderEdit)); }, 10000);
   Press(wizard, kNext);
-  HWND question = WaitTop(L"Velmora が実行中です", 30000);
+  HWND question = WaitDialogWith(L"Velmora が実行中です", 30000);
   if (!question) return Fail("no question about the running Velmora");
   HWND details = Control(wizard, kDetails);
   if (details && IsWindowVisible(details)) Click(details);
@@ -140,13 +98,13 @@ int UpgradeWhileRunning(const std::wstring& folder, const std::wstring& setupExe
 
 int Uninstall(const std::wstring& folder, const std::wstring& dir) {
   Process uninstall(dir + L"\\Uninstall.exe", L"");
-  HWND confirm = WaitTop(L"Velmora 3.01 アンインストール", 20000);
+  HWND confirm = WaitDialogWith(L"Velmora 3.01 アンインストール", 20000);
   if (!confirm) return Fail("the uninstaller asks nothing");
   Shot(folder, L"uninstall-confirm", confirm);
   HWND go = ChildWithText(confirm, L"アンインストール(&U)");
   if (!go) return Fail("no uninstall button");
   SendMessageW(go, BM_CLICK, 0, 0);
-  HWND done = WaitTop(L"アンインストールしました", 20000);
+  HWND done = WaitDialogWith(L"アンインストールしました", 20000);
   if (!done) return Fail("the uninstaller does not say it is done");
   Shot(folder, L"uninstall-done", done);
   PostMessageW(done, WM_COMMAND, IDOK, 0);
