@@ -48,6 +48,7 @@ const std::vector<std::wstring> kProgramFiles = {
 #include "ProgramFiles.inc"
 };
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
+constexpr wchar_t kRunMutex[] = L"Local\\VelmoraSetup";
 constexpr int kWaitTries = 20;  // for a running Velmora: 20 looks, half a second apart
 constexpr DWORD kWaitPauseMs = 500;
 
@@ -106,6 +107,9 @@ class Uninstaller {
   Uninstaller(bool silent) : silent_(silent), self_(ProgramPath()), folder_(ProgramFolder()) {}
 
   int Run() {
+    // One setup program or uninstaller at a time (the setup program takes the same mutex).
+    KernelHandle mutex(CreateMutexW(nullptr, FALSE, kRunMutex));
+    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) return Fail({texts::kAlreadyRunning, {}});
     std::vector<std::wstring> everything = kProgramFiles;
     everything.push_back(L"Uninstall.exe");
     std::optional<std::wstring> registered = RegisteredFolder();

@@ -12,6 +12,8 @@ inline constexpr wchar_t kDeleteData[] = L"設定ファイル（Velmora.ini）�
 inline constexpr wchar_t kUninstallButton[] = L"アンインストール(&U)";
 inline constexpr wchar_t kCancelButton[] = L"キャンセル";
 
+inline constexpr wchar_t kAlreadyRunning[] =
+    L"Velmora のセットアップかアンインストールが、すでに実行中です。それが終わってから、もう一度実行してください。";
 inline constexpr wchar_t kNotInstalled[] =
     L"このフォルダには Velmora がインストールされていません。何も削除しませんでした。\r\n\r\n%FOLDER%";
 inline constexpr wchar_t kInUse[] =

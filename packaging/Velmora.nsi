@@ -35,6 +35,8 @@ Target ${TARGET}
 !define PUBLISHER "Velmora project"
 !define HOMEPAGE "https://velmora.example/"
 !define HELPER_DLL "$PLUGINSDIR\SetupHelper.dll"
+!define RUN_MUTEX "Local\VelmoraSetup" ; also taken by Uninstall.exe
+!define ERROR_ALREADY_EXISTS 183
 ; How long setup waits for a running Velmora.exe of the folder to end before it asks
 ; (or, silent, gives up): 20 tries of half a second.
 !define WAIT_TRIES 20
@@ -109,6 +111,7 @@ VIAddVersionKey /LANG=${LANG_JAPANESE} "FileDescription" "Velmora ${VERSION} セ
 VIAddVersionKey /LANG=${LANG_JAPANESE} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_JAPANESE} "LegalCopyright" "${PUBLISHER}"
 
+!define MSG_ALREADY_RUNNING "Velmora のセットアップかアンインストールが、すでに実行中です。それが終わってから、もう一度実行してください。"
 !define MSG_BAD_ARGUMENT "インストール先の指定が正しくないため、インストールしませんでした。$\r$\n$\r$\n$1$\r$\n$\r$\n/D= はコマンドラインの最後に、引用符を付けずに、ドライブ名から始まるフォルダのパスで書いてください（例: /D=D:\Tools\Velmora）。"
 !define MSG_OCCUPIED "このフォルダには、Velmora のものではないファイルがあります。$\r$\n$\r$\n$INSTDIR$\r$\n$\r$\nVelmora をインストールできるのは、新しく作るフォルダ、空のフォルダ、Velmora が入っているフォルダだけです。別のフォルダを選んでください。"
 !define MSG_UNUSABLE "このフォルダにはインストールできません。$\r$\n$\r$\n$INSTDIR$\r$\n$\r$\nドライブ名から始まるフォルダのパス（例: D:\Tools\Velmora）を指定してください。ファイルの名前、ないドライブ、ドライブそのもの、使えない文字を含むパスは指定できません。"
@@ -177,6 +180,15 @@ FunctionEnd
 ; --- Installing -----------------------------------------------------------------------
 
 Function .onInit
+  ; One setup program or uninstaller at a time: a second one would take the first one's
+  ; files for the leftovers of a stopped run. The mutex goes with the process.
+  System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${RUN_MUTEX}") p .r0 ?e'
+  Pop $1
+  ${If} $1 == ${ERROR_ALREADY_EXISTS}
+    MessageBox MB_OK|MB_ICONSTOP "${MSG_ALREADY_RUNNING}" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
   InitPluginsDir
   File "/oname=${HELPER_DLL}" "${HELPER}"
   StrCpy $Names ""

@@ -440,6 +440,11 @@ TEST_F(Setup, UpgradeWaitsForARunningCheckAndNeverHalfReplaces) {
     Process setup(SetupExe(), L"/S /D=" + dir);
     ASSERT_TRUE(setup.Started());
     EXPECT_FALSE(setup.WaitExit(2000)) << "setup did not wait for the running check";
+    // A second setup program, or an uninstaller, meanwhile stays out of its way.
+    Ran second = Install(dir);
+    EXPECT_EQ(second.exitCode, 2u) << "a second setup program ran beside the first";
+    EXPECT_LT(second.milliseconds, 5000u);
+    EXPECT_EQ(Uninstall(dir).exitCode, 2u) << "the uninstaller ran beside a setup program";
     auto box = WaitMessageBox(check, 1000);
     ASSERT_TRUE(box);
     CloseMessageBox(*box);
