@@ -41,7 +41,7 @@ LaunchResult TSK_KIDOU(void* owner, const std::wstring& cmd, LaunchAs as) {
   if (plan.form == LaunchPlan::Form::ProgramWithArguments) return StartProgram(plan.file, cmd);
   HINSTANCE result = ShellExecuteW(static_cast<HWND>(owner), nullptr, plan.file.c_str(), nullptr,
                                    plan.workFolder.empty() ? nullptr : plan.workFolder.c_str(), SW_SHOWNORMAL);
-  return ShellResultToLaunch(reinterpret_cast<intptr_t>(result));
+  return ShellResultToLaunch(reinterpret_cast<uintptr_t>(result));
 }
 
 }  // namespace velmora
