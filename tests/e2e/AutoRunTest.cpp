@@ -419,7 +419,9 @@ TEST_F(AutoRun, WorksFromAProgramFolderBeyondTheClassicPathLimit) {
 }
 
 TEST_F(AutoRunDir, TheDirectoryPageMeasuresTheTrimmedPath) {
-  Process process(dir_.Exe(), L"", dir_.Path());
+  // Started in another current folder: a relative path is measured from the program
+  // folder, where a shortcut's check will look for it.
+  Process process(dir_.Exe(), L"", data_ + L"\\sub");
   HWND main = process.WaitMainWindow();
   ASSERT_NE(main, nullptr);
   HWND txtDir = Control(main, ui::ids::kTxtDir), cmdSiyou = Control(main, ui::ids::kCmdSiyou);
@@ -430,6 +432,8 @@ TEST_F(AutoRunDir, TheDirectoryPageMeasuresTheTrimmedPath) {
       {L"  " + data_ + L"  ", L"2.0MB"},
       {data_ + L"\\sub\\", L"パス無し"},
       {dir_.Path() + L"\\work\\none", L"パス無し"},
+      {L" work\\Data", L"2.0MB"},
+      {L"..\\sub", L"パス無し"},  // found from the current folder only
   };
   for (const Row& row : rows) {
     SetText(lblSiyou, L"-");
