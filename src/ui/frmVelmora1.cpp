@@ -293,7 +293,8 @@ bool frmVelmora1::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 int frmVelmora1::Run() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchAsDialog(hwnd(), msg);
-  return exitCode;
+  // Told to quit before the automatic run's timer: no check ran to its end.
+  return runPending_ ? kExitNotRun : exitCode;
 }
 
 }  // namespace velmora::ui
