@@ -9,7 +9,7 @@ namespace velmora::ui {
 
 void HomePageOpen(const std::wstring& address) {
   ShellAutomationLayer layer;
-  velmora::HomePageOpen(
+  RunHomePageSequence(
       address, layer, [](int32_t ms) { SleepMilliseconds(ms); }, [] { DoEvents(); });
 }
 
