@@ -1,9 +1,9 @@
 #include "ui/MHomePage.h"
 
 #include "app/HomePage.h"
-#include "ui/Controls.h"
 #include "ui/MHomePageShell.h"
 #include "ui/MSLEEP.h"
+#include "ui/MessagePump.h"
 
 namespace velmora::ui {
 

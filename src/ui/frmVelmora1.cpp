@@ -9,6 +9,7 @@
 #include "ui/ControlIds.h"
 #include "ui/Controls.h"
 #include "ui/Frame.h"
+#include "ui/MessagePump.h"
 
 namespace velmora::ui {
 namespace {
@@ -291,8 +292,7 @@ bool frmVelmora1::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 }
 
 int frmVelmora1::Run() {
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchAsDialog(hwnd(), msg);
+  RunMessageLoop(hwnd());
   // Told to quit before the automatic run's timer: no check ran to its end.
   return runPending_ ? kExitNotRun : exitCode;
 }

@@ -5,6 +5,7 @@
 #include "measure/MDirSizeChk.h"
 #include "shortcut/ShortCutRequest.h"
 #include "ui/Controls.h"
+#include "ui/MessagePump.h"
 #include "ui/frmVelmora1.h"
 
 namespace velmora::ui {
