@@ -1,8 +1,8 @@
 #include "ShellLinkFile.h"
 
+#include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include "base/Handle.h"
 #include "base/PathForm.h"

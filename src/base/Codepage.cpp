@@ -3,8 +3,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <cerrno>
 #include <iconv.h>
+
+#include <cerrno>
 #endif
 
 namespace velmora {

@@ -1,10 +1,10 @@
 // The shortcut buttons as a user meets them: every refusal with its message, the
 // success message and the link in the start-up folder, the retry for all users, the
 // failure when no toolkit library is there, and the link's command line run again.
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <memory>
 #include <optional>

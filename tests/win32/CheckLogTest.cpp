@@ -1,7 +1,7 @@
 // The check log on real files: the exclusive open held across read and rewrite, files
 // that cannot be written, hidden files, and threads racing for one log.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <optional>

@@ -1,6 +1,6 @@
 // The shell launcher against real files and programs.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "ShellRecorder.h"
 #include "TempDir.h"

@@ -1,6 +1,5 @@
 // The settings file on a real disk: read, replaced whole, and kept when a write fails.
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include "TempDir.h"

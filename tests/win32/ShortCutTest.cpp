@@ -1,10 +1,10 @@
 // Shell link placement against the real system: the project's vb6stkit.dll writing and
 // refusing links, the toolkit libraries found on the search path (a recording stand-in
 // for vb5stkit.dll proves the older form is preferred), and the small system wrappers.
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <fstream>
 #include <optional>
