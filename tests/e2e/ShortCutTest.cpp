@@ -69,8 +69,8 @@ class ShortCut : public ::testing::Test {
   // Starts the window, types `watched` and `size` on the directory page and presses its
   // shortcut button, as a user would: the link made in the user's Startup folder under
   // `name`, read back (nothing when none was made).
-  std::optional<LinkRead> PlaceDirectoryLink(const std::wstring& watched, const std::wstring& name,
-                                             const wchar_t* size, const char* why) {
+  std::optional<LinkRead> PlaceDirectoryLink(const std::wstring& watched, const std::wstring& name, const wchar_t* size,
+                                             const char* why) {
     std::wstring link = LinkIn(startup_, name);
     Start();
     ShowDirPage();
