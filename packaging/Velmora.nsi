@@ -1,8 +1,8 @@
 ﻿; Velmora's setup program: a per-user Japanese installer that needs no administrator
 ; rights. Built by CMake (target velmora_setup) with
-;   makensis -DTARGET=x86-unicode|amd64-unicode -DVERSION=3.01 -DSTAGE=<the zip's Velmora
-;            folder> -DFILES=<list of its files, .nsh> -DICON=<Velmora.ico>
-;            -DHELPER=<SetupHelper.dll> -DUNINSTALLER=<Uninstall.exe>
+;   makensis -DTARGET=x86-unicode|amd64-unicode -DVERSION=3.01 -DVERSION_QUAD=3.1.0.0
+;            -DSTAGE=<the zip's Velmora folder> -DFILES=<list of its files, .nsh>
+;            -DICON=<Velmora.ico> -DHELPER=<SetupHelper.dll> -DUNINSTALLER=<Uninstall.exe>
 ;            -DOUTFILE=<setup.exe> Velmora.nsi
 ; The installer holds exactly the files of the zip (STAGE); FILES lists them as
 ;   !macro VELMORA_EACH_FILE MACRO  !insertmacro ${MACRO} "images\drive.png" ...  !macroend
@@ -103,7 +103,7 @@ LangString ^FileError_NoIgnore ${LANG_JAPANESE} "ファイルを書き込めま�
 LangString ^ErrorWriting ${LANG_JAPANESE} "ファイルを書き込めませんでした（ディスクの空きが足りないのかもしれません）。インストールをやめて、以前の状態に戻します。"
 LangString ^ErrorDecompressing ${LANG_JAPANESE} "セットアップのデータを読み出せませんでした。セットアップのファイルが壊れているかもしれません。もう一度ダウンロードしてください。"
 
-VIProductVersion "3.1.0.0"
+VIProductVersion "${VERSION_QUAD}"
 VIAddVersionKey /LANG=${LANG_JAPANESE} "ProductName" "Velmora"
 VIAddVersionKey /LANG=${LANG_JAPANESE} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_JAPANESE} "FileVersion" "${VERSION}"
