@@ -6,8 +6,8 @@
 // velmora-nopump: the same without processing messages, to see what that costs;
 // sequential: one listing per directory on this thread, no workers;
 // naive:      two listings per directory and one open per file for its length.
-#include <psapi.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <functional>
@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "measure/MDirSizeChk.h"
-#include "ui/Controls.h"
+#include "ui/MessagePump.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/PathForm.h"
 #include "base/ProgramFolder.h"
 #include "base/SystemLibrary.h"
 #include "store/MTSK_KIDOU.h"
@@ -13,15 +14,10 @@ namespace velmora {
 
 namespace {
 
-bool IsPlainFile(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Starts the checked program itself with the whole text as its command line, in a
 // normal window that takes the focus.
 LaunchResult StartProgram(const std::wstring& program, const std::wstring& commandLine) {
-  if (!IsPlainFile(program)) return LaunchResult::kNotOpened;
+  if (!IsExistingFile(program)) return LaunchResult::kNotOpened;
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(L'\0');
   STARTUPINFOW startup{};
@@ -45,7 +41,7 @@ LaunchResult TSK_KIDOU(void* owner, const std::wstring& cmd, LaunchAs as) {
   if (!shellExecute) return LaunchResult::kNotOpened;
   HINSTANCE result = shellExecute(static_cast<HWND>(owner), nullptr, plan.file.c_str(), nullptr,
                                   plan.workFolder.empty() ? nullptr : plan.workFolder.c_str(), SW_SHOWNORMAL);
-  return ShellResultToLaunch(reinterpret_cast<intptr_t>(result));
+  return ShellResultToLaunch(reinterpret_cast<uintptr_t>(result));
 }
 
 }  // namespace velmora

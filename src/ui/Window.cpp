@@ -1,5 +1,7 @@
 #include "ui/Window.h"
 
+#include "ui/ControlIds.h"
+
 namespace velmora::ui {
 
 Window::~Window() {
@@ -17,7 +19,7 @@ bool Window::CreateTopLevel(const wchar_t* className, const wchar_t* caption, DW
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Window::Proc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(ids::kProgramIcon));
     wc.hIconSm = wc.hIcon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);

@@ -2,8 +2,8 @@
 // files over 2 and 4 GiB, names beginning with a full stop, hidden and system files,
 // Japanese names, a symbolic-link loop, a path longer than 260 characters, an empty
 // directory and a directory of more than 101 files.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <map>
