@@ -6,8 +6,10 @@
 // velmora-nopump: the same without processing messages, to see what that costs;
 // sequential: one listing per directory on this thread, no workers;
 // naive:      two listings per directory and one open per file for its length.
-#include <psapi.h>
 #include <windows.h>
+// clang-format off
+#include <psapi.h>
+// clang-format on
 
 #include <cstdio>
 #include <functional>
