@@ -30,8 +30,7 @@ class SlowFs(Operations):
         self.now = time.time()
 
     def _attrs(self, mode, size=0):
-        return dict(st_mode=mode, st_nlink=2, st_size=size, st_uid=0, st_gid=0, st_atime=self.now,
-                    st_mtime=self.now, st_ctime=self.now)
+        return dict(st_mode=mode, st_nlink=2, st_size=size, st_atime=self.now, st_mtime=self.now, st_ctime=self.now)
 
     def getattr(self, path, fh=None):
         parts = path.strip("/").split("/") if path != "/" else []
@@ -50,10 +49,6 @@ class SlowFs(Operations):
         elif name == "stuck":
             threading.Event().wait()
         return [".", ".."] + list(DIRS[name])
-
-    def read(self, path, size, offset, fh):
-        length = self.getattr(path)["st_size"]
-        return b"x" * max(0, min(size, length - offset))
 
 
 def main():
