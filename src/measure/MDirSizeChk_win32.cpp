@@ -16,10 +16,10 @@ namespace {
 constexpr int kListingWorkers = 3;
 constexpr size_t kListingBuffer = 64 * 1024;
 
-// Whether a directory that cannot be opened is passed over as the system's refusal (no
-// permission, or gone since its parent was listed). Any other failure leaves the tree
-// not read whole.
-bool RefusedOpen(DWORD error) {
+// Whether a directory that cannot be opened, or whose listing fails at once, is passed
+// over as the system's refusal (no permission, or gone since its parent was listed).
+// Any other failure, and any once the listing began, leaves the tree not read whole.
+bool Refused(DWORD error) {
   return error == ERROR_ACCESS_DENIED || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
@@ -30,7 +30,7 @@ DirId HandleIdentity(HANDLE dir) {
   return DirId{(static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, info.dwVolumeSerialNumber};
 }
 
-enum class IdListing { kListed, kBroken, kUnsupported };
+enum class IdListing { kListed, kRefused, kBroken, kUnsupported };
 
 // Lists every entry of an open directory, with each entry's file ID (the identity that
 // tells a loop) and, for a reparse point, its tag. Only the end of the listing ends it.
@@ -53,7 +53,7 @@ IdListing ListWithIds(HANDLE dir, DirListing& listing) {
   if (error == ERROR_NO_MORE_FILES || (first && error == ERROR_FILE_NOT_FOUND)) return IdListing::kListed;
   if (first && (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION))
     return IdListing::kUnsupported;  // a file system without this query
-  return IdListing::kBroken;
+  return first && error == ERROR_ACCESS_DENIED ? IdListing::kRefused : IdListing::kBroken;
 }
 
 // The classic search, for other patterns and file systems without the query above.
@@ -66,7 +66,10 @@ void ListWithSearch(const std::wstring& dirPath, const std::wstring& pattern, Di
     search.reset(FindFirstFileExW(query.c_str(), FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0));
   if (!search) {
     DWORD error = GetLastError();
-    listing.broken = error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES;  // else nothing matches
+    if (error == ERROR_ACCESS_DENIED)
+      listing.listed = false;  // refused
+    else
+      listing.broken = error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES;  // else nothing matches
     return;
   }
   do {
@@ -87,7 +90,7 @@ DirListing ListDirectory(const std::wstring& dirPath, const std::wstring& patter
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!dir) {
-    listing.broken = !RefusedOpen(GetLastError());
+    listing.broken = !Refused(GetLastError());
     return listing;
   }
   listing.listed = true;
@@ -103,6 +106,8 @@ DirListing ListDirectory(const std::wstring& dirPath, const std::wstring& patter
     switch (ListWithIds(dir.get(), listing)) {
       case IdListing::kListed:
         return listing;
+      case IdListing::kRefused:
+        return DirListing{};
       case IdListing::kBroken:
         listing.broken = true;
         return listing;
