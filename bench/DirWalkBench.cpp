@@ -7,9 +7,7 @@
 // sequential: one listing per directory on this thread, no workers;
 // naive:      two listings per directory and one open per file for its length.
 #include <windows.h>
-// clang-format off
 #include <psapi.h>
-// clang-format on
 
 #include <cstdio>
 #include <functional>
@@ -17,7 +15,7 @@
 #include <vector>
 
 #include "measure/MDirSizeChk.h"
-#include "ui/Controls.h"
+#include "ui/MessagePump.h"
 
 namespace {
 

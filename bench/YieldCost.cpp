@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "Clock.h"
-#include "ui/Controls.h"
+#include "ui/MessagePump.h"
 
 namespace {
 

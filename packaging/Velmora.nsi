@@ -1,8 +1,8 @@
 ﻿; Velmora's setup program: a per-user Japanese installer that needs no administrator
 ; rights, and the uninstaller it writes. Built by CMake (target velmora_setup) with
-;   makensis -DTARGET=x86-unicode|amd64-unicode -DVERSION=3.01 -DSTAGE=<the zip's Velmora
-;            folder> -DFILES=<list of its files, .nsh> -DICON=<Velmora.ico>
-;            -DOUTFILE=<setup.exe> Velmora.nsi
+;   makensis -DTARGET=x86-unicode|amd64-unicode -DVERSION=3.01 -DVERSION_QUAD=3.1.0.0
+;            -DSTAGE=<the zip's Velmora folder> -DFILES=<list of its files, .nsh>
+;            -DICON=<Velmora.ico> -DOUTFILE=<setup.exe> Velmora.nsi
 ; The installer holds exactly the files of the zip (STAGE); FILES lists them as
 ;   !macro VELMORA_EACH_FILE MACRO  !insertmacro ${MACRO} "images\drive.png" ...  !macroend
 ;
@@ -60,7 +60,7 @@ Var Failed ; 1 once a step of the file swap failed
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Japanese"
 
-VIProductVersion "3.1.0.0"
+VIProductVersion "${VERSION_QUAD}"
 VIAddVersionKey /LANG=${LANG_JAPANESE} "ProductName" "Velmora"
 VIAddVersionKey /LANG=${LANG_JAPANESE} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_JAPANESE} "FileVersion" "${VERSION}"

@@ -6,8 +6,13 @@ export VELMORA_ROOT
 # (Desktop, Start Menu, links saved by tests) reaches the real home folder.
 export VELMORA_CACHE="${VELMORA_CACHE:-$VELMORA_ROOT/.cache}"
 export HOME="$VELMORA_CACHE/home"
-export LANG=ja_JP.UTF-8
-export LC_ALL=ja_JP.UTF-8
+# Wine runs in the Japanese locale (code page 932) once it exists: scripts/setup makes
+# it, and naming a locale that does not exist yet only makes the shell complain.
+velmora_has_ja_locale() { [ "$(LC_ALL=ja_JP.UTF-8 locale charmap 2>/dev/null)" = UTF-8 ]; }
+if velmora_has_ja_locale; then
+  export LANG=ja_JP.UTF-8
+  export LC_ALL=ja_JP.UTF-8
+fi
 export WINEDEBUG="${WINEDEBUG:--all,err+winediag}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$HOME"

@@ -1,7 +1,7 @@
 #include "DestinationFolder.h"
 
-#include <shlobj.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include "base/PathForm.h"
 #include "base/Text.h"

@@ -1,33 +1,14 @@
 #include "ShellLinkFile.h"
 
+#include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include "base/Handle.h"
 #include "base/PathForm.h"
 
 namespace velmora::toolkit {
 namespace {
-
-// Owns one COM interface reference.
-template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  ~ComRef() {
-    if (p_) p_->Release();
-  }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  T* operator->() const { return p_; }
-  T** Out() { return &p_; }
-  void** OutVoid() { return reinterpret_cast<void**>(&p_); }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  T* p_ = nullptr;
-};
 
 std::wstring FolderOf(const std::wstring& path) {
   size_t slash = path.find_last_of(L'\\');

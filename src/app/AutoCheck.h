@@ -13,8 +13,9 @@ enum AutoExit : int {
   kExitPassed = 0,    // the check passed
   kExitWarned = 1,    // a threshold warning was shown
   kExitNotFound = 2,  // the target was not found or not accessible
-  kExitNotRun = 3,    // no check ran to its end (the window could not be made, or the
-                      // Windows session ended first); nothing was logged
+  kExitNotRun = 3,    // no check ran to its end (the window could not be made, the
+                      // Windows session ended first, or the process was told to quit
+                      // before the check); nothing was logged
 };
 
 // Calls of LogWrite at most; each failed one is followed by a pause and a re-seeding.

@@ -3,14 +3,13 @@
 #include "app/AutoCheck.h"
 #include "app/AutoCheckSystem.h"
 #include "base/Handle.h"
+#include "base/Text.h"
 
 namespace velmora {
 namespace {
 
 bool IsDriveRoot(const std::wstring& rootPath) {
-  return rootPath.size() == 3 &&
-         ((rootPath[0] >= L'A' && rootPath[0] <= L'Z') || (rootPath[0] >= L'a' && rootPath[0] <= L'z')) &&
-         rootPath[1] == L':' && rootPath[2] == L'\\';
+  return rootPath.size() == 3 && IsAsciiLetter(rootPath[0]) && rootPath[1] == L':' && rootPath[2] == L'\\';
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 
 namespace velmora {
 
-void HomePageOpen(const std::wstring& address, AutomationLayer& layer, const std::function<void(int32_t)>& sleep,
-                  const std::function<void()>& doEvents) {
+void RunHomePageSequence(const std::wstring& address, AutomationLayer& layer, const std::function<void(int32_t)>& sleep,
+                         const std::function<void()>& doEvents) {
   int32_t oldTimeout = 0;
   bool haveOldTimeout = layer.GetPromptTimeout(oldTimeout);
   layer.SetPromptTimeout(kHomePagePromptTimeoutMs);

@@ -45,8 +45,8 @@ class AutomationLayer {
 //  twenty 100 ms sleeps (a Busy that cannot be read counts as busy), 6. makes it
 //  visible, 7. processes pending window messages once, 8. releases the object,
 //  9. restores the prompt timeout (only when step 1 could read it).
-void HomePageOpen(const std::wstring& address, AutomationLayer& layer, const std::function<void(int32_t)>& sleep,
-                  const std::function<void()>& doEvents);
+void RunHomePageSequence(const std::wstring& address, AutomationLayer& layer, const std::function<void(int32_t)>& sleep,
+                         const std::function<void()>& doEvents);
 
 // --- The shell's browser launch -----------------------------------------------------
 

@@ -1,5 +1,7 @@
 #include "app/MCommandGet.h"
 
+#include "base/Text.h"
+
 namespace velmora {
 
 std::wstring CommandGet(std::wstring_view cmdLine, std::wstring_view key) {
@@ -11,29 +13,26 @@ std::wstring CommandGet(std::wstring_view cmdLine, std::wstring_view key) {
 
 namespace {
 
-bool IsBlank(wchar_t c) {
+// A space or a tab: what separates the words of a command line.
+bool IsWordSeparator(wchar_t c) {
   return c == L' ' || c == L'\t';
 }
 
-wchar_t UpperAscii(wchar_t c) {
-  return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-}
-
 // The length of `path` at the start of `text` (letter case aside), quoted or not, when
-// a blank or the end follows it; else 0.
+// a word separator or the end follows it; else 0.
 size_t PathAtStart(std::wstring_view text, std::wstring_view path) {
   if (path.empty()) return 0;
   bool quoted = !text.empty() && text[0] == L'"';
   size_t start = quoted ? 1 : 0;
   if (text.size() < start + path.size()) return 0;
   for (size_t i = 0; i < path.size(); ++i)
-    if (UpperAscii(text[start + i]) != UpperAscii(path[i])) return 0;
+    if (ToUpperAscii(text[start + i]) != ToUpperAscii(path[i])) return 0;
   size_t end = start + path.size();
   if (quoted) {
     if (end >= text.size() || text[end] != L'"') return 0;
     return end + 1;
   }
-  return end == text.size() || IsBlank(text[end]) ? end : 0;
+  return end == text.size() || IsWordSeparator(text[end]) ? end : 0;
 }
 
 }  // namespace
@@ -43,8 +42,7 @@ std::wstring ArgumentText(std::wstring_view commandLine, std::wstring_view modul
   // long-path prefix, and without the ".exe" the system adds when it is left out.
   std::wstring plain(modulePath.rfind(L"\\\\?\\", 0) == 0 ? modulePath.substr(4) : modulePath);
   std::wstring bare = plain;
-  if (bare.size() > 4 && UpperAscii(bare[bare.size() - 3]) == L'E' && UpperAscii(bare[bare.size() - 2]) == L'X' &&
-      UpperAscii(bare[bare.size() - 1]) == L'E' && bare[bare.size() - 4] == L'.')
+  if (bare.size() > 4 && ToUpperAscii(std::wstring_view(bare).substr(bare.size() - 4)) == L".EXE")
     bare.resize(bare.size() - 4);
   size_t i = 0;
   for (std::wstring_view path : {std::wstring_view(modulePath), std::wstring_view(plain), std::wstring_view(bare)})
@@ -55,10 +53,10 @@ std::wstring ArgumentText(std::wstring_view commandLine, std::wstring_view modul
       size_t close = commandLine.find(L'"', 1);
       i = close == std::wstring_view::npos ? commandLine.size() : close + 1;
     } else {
-      while (i < commandLine.size() && !IsBlank(commandLine[i])) ++i;
+      while (i < commandLine.size() && !IsWordSeparator(commandLine[i])) ++i;
     }
   }
-  while (i < commandLine.size() && IsBlank(commandLine[i])) ++i;
+  while (i < commandLine.size() && IsWordSeparator(commandLine[i])) ++i;
   return std::wstring(commandLine.substr(i));
 }
 

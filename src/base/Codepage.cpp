@@ -3,8 +3,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <cerrno>
 #include <iconv.h>
+
+#include <cerrno>
 #endif
 
 namespace velmora {
@@ -19,9 +20,11 @@ constexpr UINT kCodePage = 932;
 // path written into a file must not name another file.
 std::string ToCp932(std::wstring_view text) {
   if (text.empty()) return {};
-  int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0, "?", nullptr);
+  int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                              "?", nullptr);
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), out.data(), n, "?", nullptr);
+  WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), out.data(), n, "?",
+                      nullptr);
   return out;
 }
 

@@ -2,17 +2,15 @@
 
 #include <array>
 
+#include "base/Text.h"
+
 namespace velmora {
 namespace {
-
-wchar_t UpperAscii(wchar_t c) {
-  return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-}
 
 bool EqualsUpper(std::wstring_view text, std::wstring_view upper) {
   if (text.size() != upper.size()) return false;
   for (size_t i = 0; i < text.size(); ++i)
-    if (UpperAscii(text[i]) != upper[i]) return false;
+    if (ToUpperAscii(text[i]) != upper[i]) return false;
   return true;
 }
 

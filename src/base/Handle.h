@@ -1,7 +1,8 @@
 // Owning wrappers for Win32 handles: closed exactly once, when the owner goes. A handle
 // is valid when it is neither null nor INVALID_HANDLE_VALUE, whatever the API returned.
-// Beside them, scope guards for what is borrowed and given back: a window's device
-// context, a paint, an object selected into a device context, COM on this thread.
+// Beside them, the owner of a COM interface reference, and scope guards for what is
+// borrowed and given back: a window's device context, a paint, an object selected into
+// a device context, COM on this thread.
 #pragma once
 #include <windows.h>
 // clang-format off
@@ -130,6 +131,26 @@ class SelectedObject {
  private:
   HDC dc_;
   HGDIOBJ old_;
+};
+
+// One reference to a COM interface, released when the owner goes. Out() and OutVoid()
+// give the place a creating or querying call writes the new reference to.
+template <typename Interface>
+class ComRef {
+ public:
+  ComRef() = default;
+  ~ComRef() {
+    if (p_) p_->Release();
+  }
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  Interface* operator->() const { return p_; }
+  Interface** Out() { return &p_; }
+  void** OutVoid() { return reinterpret_cast<void**>(&p_); }
+  explicit operator bool() const { return p_ != nullptr; }
+
+ private:
+  Interface* p_ = nullptr;
 };
 
 // COM (single-threaded apartment) on this thread for the guard's scope. A thread that

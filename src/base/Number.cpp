@@ -10,7 +10,8 @@
 namespace velmora {
 namespace {
 
-bool IsBlank(wchar_t c) {
+// A space, a tab or a line feed: what the leading-number conversion ignores anywhere.
+bool IsIgnoredInNumber(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\n';
 }
 bool IsDigit(wchar_t c) {
@@ -114,7 +115,7 @@ double LeadingNumber(std::wstring_view text) {
   std::wstring s;
   s.reserve(text.size());
   for (wchar_t c : text)
-    if (!IsBlank(c)) s += c;
+    if (!IsIgnoredInNumber(c)) s += c;
 
   if (s.size() >= 2 && s[0] == L'&') {
     if (s[1] == L'H' || s[1] == L'h') return ReadRadixInteger(s, 2, 16);

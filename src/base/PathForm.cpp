@@ -1,5 +1,7 @@
 #include "base/PathForm.h"
 
+#include "base/Text.h"
+
 namespace velmora {
 
 std::wstring ExtendedLengthPath(std::wstring_view fullPath) {
@@ -23,9 +25,7 @@ std::wstring PlainPathForm(std::wstring_view path) {
     if (end == std::wstring_view::npos) break;
     start = end + 1;
   }
-  if (rest.size() >= 3 && rest[1] == L':' && rest[2] == L'\\' &&
-      ((rest[0] >= L'A' && rest[0] <= L'Z') || (rest[0] >= L'a' && rest[0] <= L'z')))
-    return std::wstring(rest);
+  if (rest.size() >= 3 && rest[1] == L':' && rest[2] == L'\\' && IsAsciiLetter(rest[0])) return std::wstring(rest);
   if (rest.size() > 4 && (rest.substr(0, 4) == L"UNC\\" || rest.substr(0, 4) == L"unc\\"))
     return L"\\\\" + std::wstring(rest.substr(4));
   return std::wstring(path);

@@ -61,10 +61,17 @@ std::wstring ToFullWidth(std::wstring_view text) {
   return out;
 }
 
+bool IsAsciiLetter(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+wchar_t ToUpperAscii(wchar_t c) {
+  return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
 std::wstring ToUpperAscii(std::wstring_view text) {
   std::wstring out(text);
-  for (wchar_t& c : out)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  for (wchar_t& c : out) c = ToUpperAscii(c);
   return out;
 }
 

@@ -12,7 +12,11 @@ std::wstring TrimSpaces(std::wstring_view text);
 // their voiced-sound marks) replaced by its full-width form: C becomes U+FF23.
 std::wstring ToFullWidth(std::wstring_view text);
 
+// An ASCII letter, A-Z or a-z (a drive letter, for one).
+bool IsAsciiLetter(wchar_t c);
+
 // ASCII letters a-z to A-Z; everything else unchanged.
+wchar_t ToUpperAscii(wchar_t c);
 std::wstring ToUpperAscii(std::wstring_view text);
 
 // A number formatted with "00": at least two digits, a leading zero below 10 ("-01"

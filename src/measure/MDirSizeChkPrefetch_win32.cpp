@@ -60,12 +60,14 @@ struct SystemSync {
 }  // namespace
 
 struct ListingPrefetcher::Impl {
+  template <typename... Args>
+  explicit Impl(Args&&... args) : scheduler(std::forward<Args>(args)...) {}
   ListingScheduler<SystemSync> scheduler;
 };
 
 ListingPrefetcher::ListingPrefetcher(DirLister lister, bool descend, int workers, std::function<void()> pump,
                                      size_t aheadLimit)
-    : impl_(new Impl{ListingScheduler<SystemSync>(std::move(lister), descend, workers, std::move(pump), aheadLimit)}) {}
+    : impl_(std::make_unique<Impl>(std::move(lister), descend, workers, std::move(pump), aheadLimit)) {}
 
 ListingPrefetcher::~ListingPrefetcher() = default;
 

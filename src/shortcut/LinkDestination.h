@@ -5,9 +5,10 @@
 #include <optional>
 #include <string_view>
 
+#include "shortcut/ShellFolder.h"
+
 namespace velmora {
 
-enum class ShellFolder { kDesktop, kPrograms, kStartup, kSendTo, kQuickLaunch };
 enum class Profile { kCurrentUser, kAllUsers };
 
 struct WellKnownDestination {

@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "shortcut/ShellFolder.h"
+
 namespace velmora {
 
-// Destination kinds.
-inline constexpr int16_t kDesktopKind = 1;
-inline constexpr int16_t kProgramsKind = 2;
-inline constexpr int16_t kStartupKind = 3;
-inline constexpr int16_t kSendToKind = 4;
-inline constexpr int16_t kQuickLaunchKind = 5;
+// Destination kinds: the numbers of the shell folders.
+inline constexpr int16_t kDesktopKind = static_cast<int16_t>(ShellFolder::kDesktop);
+inline constexpr int16_t kProgramsKind = static_cast<int16_t>(ShellFolder::kPrograms);
+inline constexpr int16_t kStartupKind = static_cast<int16_t>(ShellFolder::kStartup);
+inline constexpr int16_t kSendToKind = static_cast<int16_t>(ShellFolder::kSendTo);
+inline constexpr int16_t kQuickLaunchKind = static_cast<int16_t>(ShellFolder::kQuickLaunch);
 
 // Platform codes of WinVerGet.
 inline constexpr int16_t kPlatform9x = 1;

@@ -36,10 +36,6 @@ LinkSpec DirLinkSpec(std::wstring_view dirName, std::wstring_view dirText, std::
 
 namespace {
 
-bool IsDriveLetter(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
-
 // The root of the folder's drive or share: "C:" of C:\Tools, "\\srv\share" of
 // \\srv\share\Tools.
 std::wstring_view RootOf(std::wstring_view folder) {
@@ -59,10 +55,10 @@ std::wstring RunDirectoryPath(std::wstring_view dirText, std::wstring_view progr
   std::wstring path = TrimSpaces(dirText);
   std::replace(path.begin(), path.end(), L'/', L'\\');
   if (path.empty()) return std::wstring(dirText);
-  bool driveAbsolute = path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
+  bool driveAbsolute = path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
   if (driveAbsolute || path.rfind(L"\\\\", 0) == 0) return std::wstring(dirText);
   if (path[0] == L'\\') return std::wstring(RootOf(programFolder)) + path;
-  if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == L':') {
+  if (path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == L':') {
     std::wstring_view root = RootOf(programFolder);
     // Another drive's current folder is its root in a process started from a link.
     if (root.size() != 2 || ToUpperAscii(root) != ToUpperAscii(path.substr(0, 2)))

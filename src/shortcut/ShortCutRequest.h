@@ -40,7 +40,7 @@ LinkSpec DirLinkSpec(std::wstring_view dirName, std::wstring_view dirText, std::
 // the program in the program folder, and the run trims the /DIR= value, so a relative
 // path ("Data", "..\\Data", "\\Data", "D:Data") is resolved against `programFolder` as
 // the system will resolve it there. An absolute path (C:\\..., \\\\server\\...) and a
-// blank text come back as they are.
+// blank text come back as they are. The window's measure button measures this path too.
 std::wstring RunDirectoryPath(std::wstring_view dirText, std::wstring_view programFolder);
 
 // ShortCutCreate(kind, name, target, arguments, user).

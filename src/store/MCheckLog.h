@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/CheckKind.h"
-#include "base/FileName.h"  // IsPlainFileName: the test a target passes before it names a log
+#include "base/FileName.h"  // IsPlainFileName: the test a log's file name passes
 
 namespace velmora {
 
@@ -97,7 +97,8 @@ bool RestoreLog(HeldLogFile& file, const LogUndo& undo);
 
 // Writes one record into the log of its target in `folder` (Windows only): opens the
 // file exclusively (creating it), reads and rewrites it under that one open. False
-// when the file is in use, read-only or cannot be written, or the record is invalid;
+// when the file is in use, read-only or cannot be written, or the record is invalid
+// (an empty target, or one whose file name with `extension` is no plain file name);
 // a file this call created is removed again when the write fails. A log left damaged
 // (RewriteResult::kDamaged) stays held by the process, so that no other run reads it,
 // and the next call for it restores it before it adds the record.

@@ -91,10 +91,13 @@ void Dispose(HANDLE file) {
 bool WriteCheckLog(const std::wstring& folder, const std::wstring& extension, const CheckRecord& record,
                    const LogTime& time) {
   try {
-    if (!IsPlainFileName(record.target)) return false;
+    // The whole file name must name one plain file: "Data." gives "Data..csv", but a
+    // target with a path character or one that names a device ("NUL.csv") none.
+    const std::wstring name = LogFileName(record.kind, record.target, extension);
+    if (record.target.empty() || !IsPlainFileName(name)) return false;
     std::optional<std::wstring> line = LogRecordText(record, time);
     if (!line) return false;
-    std::wstring path = SystemPathForm(InFolder(folder, LogFileName(record.kind, record.target, extension)));
+    std::wstring path = SystemPathForm(InFolder(folder, name));
     std::string recordLine = ToCp932(*line);
 
     KernelHandle file;

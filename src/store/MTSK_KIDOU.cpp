@@ -39,8 +39,8 @@ LaunchPlan PlanLaunch(const std::wstring& cmd, const std::wstring& programFolder
   return {LaunchPlan::Form::FolderPath, cmd, cmd.substr(0, static_cast<size_t>(b - 1))};
 }
 
-LaunchResult ShellResultToLaunch(intptr_t shellResult) {
-  return shellResult == 2 || shellResult == 31 ? LaunchResult::kNotOpened : LaunchResult::kOpened;
+LaunchResult ShellResultToLaunch(uintptr_t shellResult) {
+  return shellResult <= 32 ? LaunchResult::kNotOpened : LaunchResult::kOpened;
 }
 
 }  // namespace velmora

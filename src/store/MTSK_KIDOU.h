@@ -26,13 +26,14 @@ LaunchPlan PlanLaunch(const std::wstring& cmd, const std::wstring& programFolder
 // The launcher's result, with the values its callers have always been given.
 enum class LaunchResult : int16_t {
   kOpened = 0,     // opened or started
-  kNotOpened = 2,  // the shell's "file not found" or "no association", or a program
-                   // that does not exist or could not be started
+  kNotOpened = 2,  // the shell could not open it (any of its error answers), or a
+                   // program that does not exist or could not be started
 };
 
-// The launcher's result from the shell's answer: only "file not found" (2) and "no
-// program associated" (31) fail.
-LaunchResult ShellResultToLaunch(intptr_t shellResult);
+// The launcher's result from the shell's answer: every answer of 32 or below is one of
+// its errors ("file not found", "path not found", "access denied", "no association",
+// an invalid program, out of memory, ...) and fails; only an answer above 32 opened it.
+LaunchResult ShellResultToLaunch(uintptr_t shellResult);
 
 // Opens or starts `cmd` (Windows only). `owner` is the window (HWND) that owns anything
 // the shell shows, or null.

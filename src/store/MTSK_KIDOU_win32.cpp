@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Handle.h"
+#include "base/PathForm.h"
 #include "base/ProgramFolder.h"
 #include "store/MTSK_KIDOU.h"
 
@@ -12,15 +13,10 @@ namespace velmora {
 
 namespace {
 
-bool IsPlainFile(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Starts the checked program itself with the whole text as its command line, in a
 // normal window that takes the focus.
 LaunchResult StartProgram(const std::wstring& program, const std::wstring& commandLine) {
-  if (!IsPlainFile(program)) return LaunchResult::kNotOpened;
+  if (!IsExistingFile(program)) return LaunchResult::kNotOpened;
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(L'\0');
   STARTUPINFOW startup{};
@@ -41,7 +37,7 @@ LaunchResult TSK_KIDOU(void* owner, const std::wstring& cmd, LaunchAs as) {
   if (plan.form == LaunchPlan::Form::ProgramWithArguments) return StartProgram(plan.file, cmd);
   HINSTANCE result = ShellExecuteW(static_cast<HWND>(owner), nullptr, plan.file.c_str(), nullptr,
                                    plan.workFolder.empty() ? nullptr : plan.workFolder.c_str(), SW_SHOWNORMAL);
-  return ShellResultToLaunch(reinterpret_cast<intptr_t>(result));
+  return ShellResultToLaunch(reinterpret_cast<uintptr_t>(result));
 }
 
 }  // namespace velmora

@@ -1,8 +1,10 @@
 // Control and menu ids of the main window. The end-to-end tests find controls by them.
 #pragma once
+#include "ui/res/ResourceIds.h"
 
 namespace velmora::ui::ids {
 
+// clang-format off
 enum : int {
   kCmdTab0 = 101, kCmdTab1 = 102,
   kFraMain0 = 111, kFraMain1 = 112,
@@ -19,17 +21,27 @@ enum : int {
   kMnuHelp = 301, kMnuVer = 302,
   kTimer1 = 401,
 };
+// clang-format on
 
 }  // namespace velmora::ui::ids
 
-// Controls of the About window, and the link's pointing-hand cursor in the resources.
+// Controls of the About window.
 namespace velmora::ui::ids {
 
 enum : int {
   kVerCmdEnd = 1,  // IDOK, so that Enter presses "OK"
   kVerLblHttp = 511,
   kVerLblTitle = 512,
-  kHandCursor = 601,
+};
+
+}  // namespace velmora::ui::ids
+
+// Resources of the program file, as the resource script numbers them.
+namespace velmora::ui::ids {
+
+enum : int {
+  kProgramIcon = VELMORA_ICON_PROGRAM,
+  kHandCursor = VELMORA_CURSOR_HAND,
 };
 
 }  // namespace velmora::ui::ids

@@ -13,12 +13,14 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* style = reinterpret_cast<FrameStyle*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (msg) {
     case WM_NCCREATE: {
+      // The frame's own copy of its style, owned by the window until WM_NCDESTROY.
       auto* given = static_cast<const FrameStyle*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new FrameStyle(*given)));
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(std::make_unique<FrameStyle>(*given).release()));
       break;
     }
     case WM_NCDESTROY:
-      delete style;
+      std::unique_ptr<FrameStyle>{style}.reset();
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       break;
     case WM_COMMAND:

@@ -8,13 +8,13 @@
 namespace velmora::ui {
 
 struct FrameStyle {
-  HFONT font = nullptr;          // caption font
+  HFONT font = nullptr;  // caption font
   COLORREF captionColor = CLR_DEFAULT;
-  bool border = true;            // false: a plain container without border or caption
+  bool border = true;  // false: a plain container without border or caption
 };
 
 // `id` is the frame's control id, by which tests and tools find it.
-HWND CreateFrame(HWND parent, const wchar_t* caption, const FrameStyle& style, int left, int top, int width,
-                 int height, int id = 0);
+HWND CreateFrame(HWND parent, const wchar_t* caption, const FrameStyle& style, int left, int top, int width, int height,
+                 int id = 0);
 
 }  // namespace velmora::ui

@@ -17,8 +17,10 @@ class Timer {
   void SetEnabled(bool on) {
     if (on == enabled_ || !owner_) return;
     enabled_ = on;
-    if (on) SetTimer(owner_, id_, interval_, nullptr);
-    else KillTimer(owner_, id_);
+    if (on)
+      SetTimer(owner_, id_, interval_, nullptr);
+    else
+      KillTimer(owner_, id_);
   }
 
  private:

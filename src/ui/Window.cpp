@@ -1,5 +1,7 @@
 #include "ui/Window.h"
 
+#include "ui/ControlIds.h"
+
 namespace velmora::ui {
 
 Window::~Window() {
@@ -9,23 +11,23 @@ Window::~Window() {
   }
 }
 
-bool Window::CreateTopLevel(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
-                            HMENU menu, HWND owner) {
+bool Window::CreateTopLevel(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, HMENU menu,
+                            HWND owner) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
   if (!GetClassInfoExW(instance, className, &wc)) {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &Window::Proc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(ids::kProgramIcon));
     wc.hIconSm = wc.hIcon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = className;
     if (!RegisterClassExW(&wc)) return false;
   }
-  return CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                         CW_USEDEFAULT, owner, menu, instance, this) != nullptr;
+  return CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                         owner, menu, instance, this) != nullptr;
 }
 
 void Window::Route(WORD notification, int id, std::function<void()> handler) {

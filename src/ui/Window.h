@@ -24,8 +24,8 @@ class Window {
 
  protected:
   // Registers the class once (per name) and creates the window with this object.
-  bool CreateTopLevel(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
-                      HMENU menu, HWND owner);
+  bool CreateTopLevel(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, HMENU menu,
+                      HWND owner);
 
   // Routes WM_COMMAND with this notification code from this control (or menu) id.
   void Route(WORD notification, int id, std::function<void()> handler);

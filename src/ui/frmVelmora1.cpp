@@ -9,6 +9,7 @@
 #include "ui/ControlIds.h"
 #include "ui/Controls.h"
 #include "ui/Frame.h"
+#include "ui/MessagePump.h"
 
 namespace velmora::ui {
 namespace {
@@ -80,14 +81,15 @@ void frmVelmora1::CreateControls() {
 
   // Drive check page.
   fraMain[0] = frame(w, texts::kPageDrive, fontPage_.get(), CLR_DEFAULT, ids::kFraMain0, 120, 720, 5775, 5415);
-  Label1[0] =
-      Child(fraMain[0], WC_STATICW, texts::kHeadlineDrive, headline, ids::kLabel1_0, 240, 360, 5280, 435, fontBold_.get());
+  Label1[0] = Child(fraMain[0], WC_STATICW, texts::kHeadlineDrive, headline, ids::kLabel1_0, 240, 360, 5280, 435,
+                    fontBold_.get());
   Frame1 = frame(fraMain[0], texts::kPickDriveStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame1, 240, 960, 5295, 1215);
   // Drive1 belongs here in the focus order; CreateInteractiveParts makes it.
   lbl1 = Child(Frame1, WC_STATICW, texts::kFreeSizeCaption, label, ids::kLbl1, 3120, 405, 975, 195, nullptr);
   lblAki = Child(Frame1, WC_STATICW, texts::kFreeSizePlaceholder, SS_RIGHT | SS_NOPREFIX, ids::kLblAki, 3720, 400, 1455,
                  300, nullptr);
-  Frame2 = frame(fraMain[0], texts::kDriveThresholdStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame2, 240, 2280, 5295, 855);
+  Frame2 =
+      frame(fraMain[0], texts::kDriveThresholdStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame2, 240, 2280, 5295, 855);
   txtSize[0] = Child(Frame2, WC_EDITW, texts::kSizeDefault, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtSize0, 240, 360, 735,
                      300, nullptr);
   lblData[0] =
@@ -104,17 +106,19 @@ void frmVelmora1::CreateControls() {
 
   // Directory check page, designed beside the drive page.
   fraMain[1] = frame(w, texts::kPageDir, fontPage_.get(), kDirPageCaption, ids::kFraMain1, 6000, 720, 5775, 5415);
-  Label1[1] =
-      Child(fraMain[1], WC_STATICW, texts::kHeadlineDir, headline, ids::kLabel1_1, 240, 360, 5280, 435, fontBold_.get());
+  Label1[1] = Child(fraMain[1], WC_STATICW, texts::kHeadlineDir, headline, ids::kLabel1_1, 240, 360, 5280, 435,
+                    fontBold_.get());
   Frame7 = frame(fraMain[1], texts::kPickDirStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame7, 240, 960, 5295, 1215);
   txtDir = Child(Frame7, WC_EDITW, texts::kDirBoxPlaceholder, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtDir, 240, 360, 4695,
                  285, nullptr);
-  cmdPath = Child(Frame7, WC_BUTTONW, texts::kBrowseButton, button, ids::kCmdPath, 4920, 360, 255, 255, fontPGothic_.get());
+  cmdPath =
+      Child(Frame7, WC_BUTTONW, texts::kBrowseButton, button, ids::kCmdPath, 4920, 360, 255, 255, fontPGothic_.get());
   cmdSiyou = Child(Frame7, WC_BUTTONW, texts::kMeasureUsedButton, button, ids::kCmdSiyou, 240, 720, 2295, 255, nullptr);
   Label4 = Child(Frame7, WC_STATICW, texts::kUsedSizeCaption, label, ids::kLabel4, 3120, 720, 975, 195, nullptr);
   lblSiyou = Child(Frame7, WC_STATICW, texts::kUsedSizeNotMeasured, SS_RIGHT | SS_NOPREFIX, ids::kLblSiyou, 3690, 720,
                    1455, 300, nullptr);
-  Frame8 = frame(fraMain[1], texts::kDirThresholdStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame8, 240, 2280, 5295, 855);
+  Frame8 =
+      frame(fraMain[1], texts::kDirThresholdStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame8, 240, 2280, 5295, 855);
   txtSize[1] = Child(Frame8, WC_EDITW, texts::kSizeDefault, WS_TABSTOP | ES_AUTOHSCROLL, ids::kTxtSize1, 240, 360, 735,
                      300, nullptr);
   lblData[1] =
@@ -291,9 +295,9 @@ bool frmVelmora1::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 }
 
 int frmVelmora1::Run() {
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchAsDialog(hwnd(), msg);
-  return exitCode;
+  RunMessageLoop(hwnd());
+  // Told to quit before the automatic run's timer: no check ran to its end.
+  return runPending_ ? kExitNotRun : exitCode;
 }
 
 }  // namespace velmora::ui

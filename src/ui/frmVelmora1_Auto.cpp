@@ -4,6 +4,7 @@
 #include "measure/MDir.h"
 #include "measure/MDirSizeChkPrefetch.h"
 #include "ui/Controls.h"
+#include "ui/MessagePump.h"
 #include "ui/frmVelmora1.h"
 
 namespace velmora::ui {

@@ -1,8 +1,11 @@
 // Directory used size on the directory page.
+#include "base/ProgramFolder.h"
 #include "base/Text.h"
 #include "base/Texts.h"
 #include "measure/MDirSizeChk.h"
+#include "shortcut/ShortCutRequest.h"
 #include "ui/Controls.h"
+#include "ui/MessagePump.h"
 #include "ui/frmVelmora1.h"
 
 namespace velmora::ui {
@@ -17,7 +20,9 @@ float frmVelmora1::SiyouSizeDisp(const std::wstring& dirPath, bool* measured) {
 }
 
 void frmVelmora1::cmdSiyou_Click() {
-  SiyouSizeDisp(TrimSpaces(GetText(txtDir)));
+  // A relative path is measured where a shortcut's check will look for it: from the
+  // program folder, not from this window's current folder.
+  SiyouSizeDisp(TrimSpaces(RunDirectoryPath(GetText(txtDir), ProgramFolder())));
 }
 
 }  // namespace velmora::ui

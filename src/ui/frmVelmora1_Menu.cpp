@@ -15,8 +15,9 @@ void frmVelmora1::cmdPath_Click() {
 }
 
 void frmVelmora1::mnuHelp_Click() {
-  // The help file; when the shell cannot open it (missing, or nothing on this system
-  // reads it), the help document shipped beside the program. Nothing is reported.
+  // The help file; when the shell cannot open it, for whatever reason (missing, nothing
+  // on this system reads it, its viewer fails to start), the help document shipped
+  // beside the program. Nothing is reported.
   std::wstring folder = ProgramFolder();
   if (TSK_KIDOU(hwnd(), InFolder(folder, texts::kHelpName), LaunchAs::kDocument) == LaunchResult::kNotOpened)
     TSK_KIDOU(hwnd(), InFolder(folder, texts::kHelpHtmlName), LaunchAs::kDocument);

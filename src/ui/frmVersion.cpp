@@ -12,6 +12,7 @@
 #include "ui/Controls.h"
 #include "ui/MHomePage.h"
 #include "ui/MWin_Close.h"
+#include "ui/MessagePump.h"
 
 namespace velmora::ui {
 namespace {
@@ -124,15 +125,7 @@ void frmVersion::ShowModal() {
   SetForegroundWindow(hwnd());
   SetFocus(cmdEnd);
 
-  MSG msg;
-  while (!unloaded_ && hwnd()) {
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
-      break;
-    }
-    DispatchAsDialog(hwnd(), msg);
-  }
+  RunModalLoop([this] { return unloaded_ ? nullptr : hwnd(); });
 
   // The others come back before this window goes, so that activation returns to them.
   for (HWND window : disabled)

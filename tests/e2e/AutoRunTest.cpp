@@ -269,8 +269,9 @@ TEST_F(AutoRun, AHeldLogEndsTheRunSilentlyAndLosesTheRecord) {
 
 // Close requests reach the hidden window of an automatic run (taskkill without /F sends
 // them to every window of the process): the run still ends with its own result and
-// record. When the Windows session ends under it, the run did not finish: exit code 3
-// and no record, never the 0 of a passed check.
+// record. When the Windows session ends under it, or a quit message ends its message
+// loop before the check, the run did not finish: exit code 3 and no record, never the
+// 0 of a passed check.
 TEST_F(AutoRun, ACloseRequestWaitsForTheRunsResult) {
   dir_.Write(L"Velmora.ini", kCsvOn);
   struct Row {
@@ -286,43 +287,53 @@ TEST_F(AutoRun, ACloseRequestWaitsForTheRunsResult) {
       // taskkill's close request also reaches the warning box, which takes it as OK.
       {"taskkill during the warning", L"/DISK=C /SIZE=9999999", true, 0, 1, ",9999999.00,NG"},
       {"session ends during the warning", L"/DISK=C /SIZE=9999999", true, WM_ENDSESSION, 3, nullptr},
+      {"quit before the check", L"/DISK=C /SIZE=1", false, WM_QUIT, 3, nullptr},
   };
   for (const Row& row : rows) {
-    DeleteFileW(dir_.File(L"Cドライブのログ.csv").c_str());
-    Process process(dir_.Exe(), row.args, dir_.Path());
-    ASSERT_TRUE(process.Started()) << row.name;
-    HWND main = process.WaitWindow(nullptr, texts::kMainCaption, 10000, false);
-    ASSERT_NE(main, nullptr) << row.name;
-    std::optional<MessageBoxSeen> box;
-    if (row.duringWarning) {
-      box = WaitMessageBox(process, 10000);
-      ASSERT_TRUE(box) << row.name << ": no warning";
-    }
-    if (row.message == WM_ENDSESSION) {
-      DWORD_PTR answer = 0;
-      SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
-      EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << row.name;
-      PostMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    } else if (row.message == WM_CLOSE) {
-      PostMessageW(main, WM_CLOSE, 0, 0);
-    } else {
-      Process taskkill(L"C:\\windows\\system32\\taskkill.exe", L"/PID " + std::to_wstring(process.Id()));
-      ASSERT_TRUE(taskkill.Started()) << GetLastError();
-      taskkill.WaitExit(10000);
-    }
-    if (box && row.message == WM_CLOSE) {
-      EXPECT_FALSE(process.WaitExit(500)) << row.name << ": ended before the warning was answered";
-      CloseMessageBox(*box);
-    }
-    EXPECT_EQ(process.WaitExit(10000), std::optional<DWORD>(row.exitCode)) << row.name;
-    auto lines = Lines(dir_.Read(L"Cドライブのログ.csv").value_or(""));
-    if (!row.record) {
-      EXPECT_TRUE(lines.empty()) << row.name;
-      continue;
-    }
-    EXPECT_EQ(lines.size(), 2u) << row.name;
-    if (lines.size() == 2) {
-      EXPECT_TRUE(lines[1].ends_with(row.record)) << row.name << ": " << lines[1];
+    // A quit message races the run's 100 ms timer: when the check came first (its
+    // record is there), the row is tried again.
+    for (int attempt = 1;; ++attempt) {
+      DeleteFileW(dir_.File(L"Cドライブのログ.csv").c_str());
+      Process process(dir_.Exe(), row.args, dir_.Path());
+      ASSERT_TRUE(process.Started()) << row.name;
+      HWND main = process.WaitWindow(nullptr, texts::kMainCaption, 10000, false);
+      ASSERT_NE(main, nullptr) << row.name;
+      std::optional<MessageBoxSeen> box;
+      if (row.duringWarning) {
+        box = WaitMessageBox(process, 10000);
+        ASSERT_TRUE(box) << row.name << ": no warning";
+      }
+      if (row.message == WM_ENDSESSION) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+        EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << row.name;
+        PostMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+      } else if (row.message == WM_CLOSE) {
+        PostMessageW(main, WM_CLOSE, 0, 0);
+      } else if (row.message == WM_QUIT) {
+        PostThreadMessageW(GetWindowThreadProcessId(main, nullptr), WM_QUIT, 0, 0);
+      } else {
+        Process taskkill(L"C:\\windows\\system32\\taskkill.exe", L"/PID " + std::to_wstring(process.Id()));
+        ASSERT_TRUE(taskkill.Started()) << GetLastError();
+        taskkill.WaitExit(10000);
+      }
+      if (box && row.message == WM_CLOSE) {
+        EXPECT_FALSE(process.WaitExit(500)) << row.name << ": ended before the warning was answered";
+        CloseMessageBox(*box);
+      }
+      std::optional<DWORD> exitCode = process.WaitExit(10000);
+      auto lines = Lines(dir_.Read(L"Cドライブのログ.csv").value_or(""));
+      if (row.message == WM_QUIT && exitCode == std::optional<DWORD>(0) && lines.size() == 2 && attempt < 5) continue;
+      EXPECT_EQ(exitCode, std::optional<DWORD>(row.exitCode)) << row.name;
+      if (!row.record) {
+        EXPECT_TRUE(lines.empty()) << row.name;
+      } else {
+        EXPECT_EQ(lines.size(), 2u) << row.name;
+        if (lines.size() == 2) {
+          EXPECT_TRUE(lines[1].ends_with(row.record)) << row.name << ": " << lines[1];
+        }
+      }
+      break;
     }
   }
 }
@@ -419,7 +430,9 @@ TEST_F(AutoRun, WorksFromAProgramFolderBeyondTheClassicPathLimit) {
 }
 
 TEST_F(AutoRunDir, TheDirectoryPageMeasuresTheTrimmedPath) {
-  Process process(dir_.Exe(), L"", dir_.Path());
+  // Started in another current folder: a relative path is measured from the program
+  // folder, where a shortcut's check will look for it.
+  Process process(dir_.Exe(), L"", data_ + L"\\sub");
   HWND main = process.WaitMainWindow();
   ASSERT_NE(main, nullptr);
   HWND txtDir = Control(main, ui::ids::kTxtDir), cmdSiyou = Control(main, ui::ids::kCmdSiyou);
@@ -430,6 +443,8 @@ TEST_F(AutoRunDir, TheDirectoryPageMeasuresTheTrimmedPath) {
       {L"  " + data_ + L"  ", L"2.0MB"},
       {data_ + L"\\sub\\", L"パス無し"},
       {dir_.Path() + L"\\work\\none", L"パス無し"},
+      {L" work\\Data", L"2.0MB"},
+      {L"..\\sub", L"パス無し"},  // found from the current folder only
   };
   for (const Row& row : rows) {
     SetText(lblSiyou, L"-");

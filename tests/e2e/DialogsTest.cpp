@@ -383,18 +383,21 @@ TEST_F(Dialogs, HelpOpensTheHelpFileOrElseTheHtmlDocumentAndNeverComplains) {
   struct Row {
     const char* name;
     bool hlpPresent, hlpReadable, htmlPresent;
-    std::wstring opened;  // empty: nothing
+    std::wstring opened;        // empty: nothing
+    bool hlpViewerRuns = true;  // false: the help viewer is a file that is no program
   } rows[] = {
       {"help file", true, true, true, hlp},
       {"help file missing", false, true, true, html},
       {"nothing reads help files", true, false, true, html},
       {"neither", false, true, false, L""},
+      {"the help viewer is no program", true, true, true, html, false},
   };
+  dir_.Write(L"broken.exe", "not a program");
   for (const Row& row : rows) {
     std::wstring recorder = MakeRecorder(dir_.Path(), L"viewer.exe");
     ScopedClasses classes;
     ASSERT_TRUE(classes.Set(L".hlp", row.hlpReadable ? L"VelmoraTest.hlp" : L"VelmoraTest.unread"));
-    ASSERT_TRUE(classes.OpenWith(L"VelmoraTest.hlp", recorder));
+    ASSERT_TRUE(classes.OpenWith(L"VelmoraTest.hlp", row.hlpViewerRuns ? recorder : dir_.File(L"broken.exe")));
     ASSERT_TRUE(classes.Set(L".html", L"VelmoraTest.html"));
     ASSERT_TRUE(classes.OpenWith(L"VelmoraTest.html", recorder));
     DeleteFileW(hlp.c_str());

@@ -125,8 +125,8 @@ struct FontSpec {
 std::vector<std::string> InkOnScreen(HWND control, RECT area);
 // The same for `text` drawn here with DrawTextW(`format`) in the font, in a box the
 // size of `control`, in `colour` on the control's own background.
-std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& text, const FontSpec& font,
-                                   UINT format, COLORREF colour);
+std::vector<std::string> InkOfText(HWND control, RECT area, const std::wstring& text, const FontSpec& font, UINT format,
+                                   COLORREF colour);
 // Whether a pixel of `area` of the control on the screen has exactly this colour.
 bool ShowsColour(HWND control, RECT area, COLORREF colour);
 

@@ -1,10 +1,10 @@
 // The shortcut buttons as a user meets them: every refusal with its message, the
 // success message and the link in the start-up folder, the retry for all users, the
 // failure when no toolkit library is there, and the link's command line run again.
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <memory>
 #include <optional>
@@ -69,8 +69,8 @@ class ShortCut : public ::testing::Test {
   // Starts the window, types `watched` and `size` on the directory page and presses its
   // shortcut button, as a user would: the link made in the user's Startup folder under
   // `name`, read back (nothing when none was made).
-  std::optional<LinkRead> PlaceDirectoryLink(const std::wstring& watched, const std::wstring& name,
-                                             const wchar_t* size, const char* why) {
+  std::optional<LinkRead> PlaceDirectoryLink(const std::wstring& watched, const std::wstring& name, const wchar_t* size,
+                                             const char* why) {
     std::wstring link = LinkIn(startup_, name);
     Start();
     ShowDirPage();

@@ -270,17 +270,30 @@ TEST_F(Interactive, LogFolderButtonOpensAFolderWhoseNameHoldsExe) {
 }
 
 TEST_F(Interactive, LogFolderButtonReportsAFolderTheShellCannotOpen) {
-  // The program that opens folders is gone: the shell answers "file not found".
   FolderVerbsBackup verbs;
-  verbs.OpenWith(L"C:\\velmora-no-such-folder\\open.exe");
+  // A file that is no program, under the name of one: the shell answers "not a valid
+  // program" (11), one of its errors besides "file not found" and "no association".
+  const std::wstring notAProgram = dir_.File(L"open.exe");
+  dir_.Write(L"open.exe", "not a program");
+  struct Row {
+    const char* name;
+    std::wstring opener;  // the program folders open with
+  } rows[] = {
+      {"the program that opens folders is gone", L"C:\\velmora-no-such-folder\\open.exe"},
+      {"the program that opens folders is no program", notAProgram},
+  };
   Start();
-  Click(Control(main_, ids::kCmdRogu));
-  auto box = WaitMessageBox(*process_, 5000);
-  ASSERT_TRUE(box) << "no message";
-  EXPECT_EQ(box->title, L"ログ参照");
-  EXPECT_EQ(box->text, L"フォルダの表示に失敗しました\r\n" + dir_.Path());
-  EXPECT_EQ(box->icon, static_cast<UINT>(MB_ICONEXCLAMATION));
-  CloseMessageBox(*box);
+  for (const Row& row : rows) {
+    verbs.OpenWith(row.opener);
+    Click(Control(main_, ids::kCmdRogu));
+    auto box = WaitMessageBox(*process_, 5000);
+    ASSERT_TRUE(box) << row.name << ": no message";
+    EXPECT_EQ(box->title, L"ログ参照") << row.name;
+    EXPECT_EQ(box->text, L"フォルダの表示に失敗しました\r\n" + dir_.Path()) << row.name;
+    EXPECT_EQ(box->icon, static_cast<UINT>(MB_ICONEXCLAMATION)) << row.name;
+    CloseMessageBox(*box);
+    EXPECT_TRUE(WaitGone(box->hwnd, 5000)) << row.name;
+  }
   CloseAndReadSettings();
 }
 

@@ -8,10 +8,10 @@
 //
 // Runs in a throw-away copy of the Wine prefix (setup-test.sh): the installs, registry
 // entries and links never reach the prefix the other tests share.
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -3,21 +3,27 @@
 // bound prints
 //   [ WATCHDOG ] <Suite>.<Test> has not finished within <n> s: ended
 // runs the registered hooks (WatchdogHook) and ends the program with exit code 3, so
-// that the runner reports that test and goes on with the next one.
+// that the runner reports that test and goes on with the next one. And it takes
+// --velmora_locks=<lock>,<lock>: the resource locks the CTest entry holds, which each
+// test's VELMORA_TEST_LOCKS checks (TestLocks.h).
 #include <gtest/gtest.h>
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <string>
 #include <thread>
 
+#include "TestLocks.h"
 #include "Watchdog.h"
 
 namespace velmora::testing {
@@ -102,6 +108,24 @@ class Watchdog : public ::testing::EmptyTestEventListener {
 
 }  // namespace
 
+namespace {
+
+// The locks the entry holds, when the runner said (nothing when run by hand).
+std::optional<std::set<std::string>>& HeldLocks() {
+  static std::optional<std::set<std::string>> held;
+  return held;
+}
+
+}  // namespace
+
+void RequireTestLocks(std::initializer_list<const char*> locks) {
+  if (!HeldLocks()) return;
+  for (const char* lock : locks)
+    if (!HeldLocks()->contains(lock))
+      ADD_FAILURE() << "this test shares \"" << lock << "\" but its CTest entry does not hold that lock: "
+                    << "VELMORA_TEST_LOCKS belongs in the test's own body, where tests/WineTests.cmake reads it";
+}
+
 WatchdogHook::WatchdogHook(std::function<void()> action) {
   std::lock_guard<std::mutex> lock(HookLock());
   entry_ = Hooks().insert(Hooks().end(), std::move(action));
@@ -117,8 +141,17 @@ WatchdogHook::~WatchdogHook() {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   int bound = 60;
-  for (int i = 1; i < argc; ++i)
+  for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--velmora_bound=", 16) == 0) bound = std::atoi(argv[i] + 16);
+    if (std::strncmp(argv[i], "--velmora_locks=", 16) == 0) {
+      auto& held = velmora::testing::HeldLocks().emplace();
+      std::string list = argv[i] + 16;
+      for (size_t start = 0, end; start <= list.size(); start = end + 1) {
+        end = std::min(list.find(',', start), list.size());
+        if (end > start) held.insert(list.substr(start, end - start));
+      }
+    }
+  }
   if (bound <= 0) {
     std::fprintf(stderr, "--velmora_bound: a number of seconds above 0\n");
     return 2;

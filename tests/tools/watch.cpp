@@ -4,6 +4,8 @@
 //   watch [--picture=<bmp file>] <Velmora.exe> [arguments...]
 // Exits with Velmora's exit code.
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <set>
@@ -15,8 +17,10 @@ using namespace velmora::e2e;
 
 namespace {
 
-// Console output in UTF-8, whatever the code page of the moment.
-void Print(const std::wstring& text) {
+// Console output in UTF-8, whatever the code page of the moment, with the line ends of
+// the script that prints it (LF; a message box joins its lines with CR LF).
+void Print(std::wstring text) {
+  std::erase(text, L'\r');
   int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
@@ -31,6 +35,7 @@ std::wstring Quoted(const std::wstring& arg) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);  // no CR added before each LF
   int first = 1;
   std::wstring picture;
   if (argc > 1 && std::wstring(argv[1]).rfind(L"--picture=", 0) == 0) picture = argv[first++] + 10;
@@ -51,7 +56,10 @@ int wmain(int argc, wchar_t** argv) {
   for (;;) {
     if (auto code = process.WaitExit(50)) {
       Print(L"run: Velmora ended with exit code " + std::to_wstring(*code) +
-            (args.empty() ? L"" : L" (automatic check: 0 passed, 1 threshold crossed, 2 target not found, 3 not run to its end)") + L"\n");
+            (args.empty()
+                 ? L""
+                 : L" (automatic check: 0 passed, 1 threshold crossed, 2 target not found, 3 not run to its end)") +
+            L"\n");
       return static_cast<int>(*code);
     }
     if (!pictured) {

@@ -191,7 +191,7 @@ struct Opened {
 
 Opened CallsOf(FakeScript script) {
   FakeLayer layer(std::move(script));
-  HomePageOpen(
+  RunHomePageSequence(
       L"https://velmora.example/", layer, [&](int32_t ms) { layer.Call(L"Sleep " + std::to_wstring(ms)); },
       [&] { layer.Call(L"DoEvents"); });
   return {layer.calls, layer.timeout};

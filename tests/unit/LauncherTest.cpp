@@ -59,9 +59,27 @@ TEST(PlanLaunch, ChoosesTheFormAndTheWorkingFolder) {
   }
 }
 
-TEST(ShellResultToLaunch, OnlyNotFoundAndNoAssociationFail) {
-  for (intptr_t shell : {0, 1, 3, 5, 8, 26, 27, 28, 29, 30, 32, 33, 42})
-    EXPECT_EQ(velmora::ShellResultToLaunch(shell), LaunchResult::kOpened) << shell;
-  EXPECT_EQ(velmora::ShellResultToLaunch(2), LaunchResult::kNotOpened);
-  EXPECT_EQ(velmora::ShellResultToLaunch(31), LaunchResult::kNotOpened);
+TEST(ShellResultToLaunch, EveryAnswerOf32OrBelowFails) {
+  using enum LaunchResult;
+  struct Row {
+    uintptr_t shell;
+    LaunchResult result;
+  } rows[] = {
+      {0, kNotOpened},   // out of memory
+      {2, kNotOpened},   // file not found
+      {3, kNotOpened},   // path not found
+      {5, kNotOpened},   // access denied
+      {8, kNotOpened},   // out of memory
+      {11, kNotOpened},  // not a valid program
+      {26, kNotOpened},  // sharing violation
+      {27, kNotOpened},  // incomplete association
+      {30, kNotOpened},  // DDE busy
+      {31, kNotOpened},  // no association
+      {32, kNotOpened},  // DLL not found
+      // Above 32 the shell opened it; as an instance handle the answer may pass 2 GiB.
+      {33, kOpened},
+      {42, kOpened},
+      {0x80000000u, kOpened},
+  };
+  for (const Row& row : rows) EXPECT_EQ(velmora::ShellResultToLaunch(row.shell), row.result) << row.shell;
 }

@@ -1,7 +1,7 @@
 // The check log on real files: the exclusive open held across read and rewrite, files
 // that cannot be written, hidden files, and threads racing for one log.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <optional>
@@ -80,11 +80,28 @@ TEST_F(CheckLogFiles, RefusedRecordsCreateNothing) {
   EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {kDirectory, true, L"..\\escape", 1, 100, kPassed}, kTime));
   EXPECT_FALSE(Get(kDriveLog));
   EXPECT_FALSE(Get(L"..\\escape.csv"));
-  // Directories named like devices, or with a trailing dot or space, name no log: the
-  // record would go to the device (NUL swallows it) or to another file.
-  for (const wchar_t* target : {L"NUL", L"com1", L"CON", L"AUX", L"PRN", L"LPT1", L"Data.", L"Data "})
-    EXPECT_FALSE(WriteCheckLog(dir_, L".csv", {kDirectory, true, target, 1, 100, kPassed}, kTime)) << target;
-  EXPECT_FALSE(Get(L"Data.csv"));
+  // Directories named like devices name no log: the record would go to the device (NUL
+  // swallows it). A trailing dot or space counts at the end of the whole file name only:
+  // "Data." logs into "Data..csv", which the system keeps as it is.
+  struct Row {
+    const wchar_t *target, *extension;
+    const wchar_t* written;  // nullptr: refused
+  } rows[] = {
+      {L"NUL", L".csv", nullptr},        {L"com1", L".csv", nullptr}, {L"CON", L".csv", nullptr},
+      {L"AUX", L".txt", nullptr},        {L"PRN", L".csv", nullptr},  {L"LPT1", L".csv", nullptr},
+      {L"NUL ", L".csv", nullptr},       {L"Data.", L"", nullptr},    {L"Data.", L".csv", L"Data..csv"},
+      {L"Data ", L".txt", L"Data .txt"},
+  };
+  for (const Row& row : rows) {
+    CheckRecord record{kDirectory, true, row.target, 1, 100, kPassed};
+    EXPECT_EQ(WriteCheckLog(dir_, row.extension, record, kTime), row.written != nullptr) << row.target;
+    if (row.written) {
+      EXPECT_EQ(Get(row.written),
+                Header(1) + "2024/03/05(\x89\xce),07:09," + ToCp932(row.target) + ",0001.00,0100.00,OK\r\n")
+          << row.target;
+    }
+  }
+  EXPECT_EQ(testing::FolderEntries(dir_), (std::vector<std::wstring>{L"Data .txt", L"Data..csv"}));
 }
 
 TEST_F(CheckLogFiles, HiddenAndSystemFilesCountAsAbsent) {

@@ -12,6 +12,7 @@
 
 #include "ShellRecorder.h"
 #include "TempDir.h"
+#include "TestLocks.h"
 #include "Watchdog.h"
 #include "app/HomePage.h"
 #include "base/Texts.h"
@@ -37,6 +38,7 @@ HWND MakeOwner(DWORD style = WS_OVERLAPPEDWINDOW) {
 // --- DirDialog ----------------------------------------------------------------------
 
 TEST(DirDialog, GivesTheChosenPathAndReleasesTheListOnce) {
+  VELMORA_TEST_LOCKS("desktop");
   struct Row {
     const char* name;
     bool confirmed;
@@ -199,6 +201,7 @@ class DialogAnswer {
 };
 
 TEST(DirDialog, TheShellsDialogIsModalShowsTheTitleAndGivesOnlyFolders) {
+  VELMORA_TEST_LOCKS("desktop");
   // Wine's dialog does not always reach a folder deep inside the user's profile when
   // told to select it; one at the top of drive C it always does.
   TempDir folder(L"velmora-dlg", L"C:\\");
@@ -241,6 +244,7 @@ std::vector<UINT> MenuIds(HMENU menu) {
 }
 
 TEST(CloseMenuDel, TakesCloseAndItsSeparatorOutOfTheSystemMenu) {
+  VELMORA_TEST_LOCKS("desktop");
   // The standard system menu begins Restore, Move, Size, Minimize, Maximize, a
   // separator and Close (items a system appends below Close stay where they are). A
   // program may append its own items too.
@@ -270,6 +274,7 @@ TEST(CloseMenuDel, TakesCloseAndItsSeparatorOutOfTheSystemMenu) {
 // --- The homepage through the shell ------------------------------------------------------
 
 TEST(HomePageOpen, OpensTheAddressWithTheDefaultBrowserEveryTime) {
+  VELMORA_TEST_LOCKS("desktop");
   TempDir folder(L"velmora-dlg");
   std::wstring browser = MakeRecorder(folder.Path(), L"browser.exe");
   ScopedClasses classes;
@@ -289,6 +294,7 @@ TEST(HomePageOpen, OpensTheAddressWithTheDefaultBrowserEveryTime) {
 }
 
 TEST(HomePageOpen, StartsAKnownBrowserWithItsNewWindowSwitch) {
+  VELMORA_TEST_LOCKS("desktop");
   TempDir folder(L"velmora-dlg");
   struct Row {
     const wchar_t* program;
@@ -309,6 +315,7 @@ TEST(HomePageOpen, StartsAKnownBrowserWithItsNewWindowSwitch) {
 }
 
 TEST(ShellAutomationLayer, CreatesOnlyTheBrowserAndOpensOnlyWebAddresses) {
+  VELMORA_TEST_LOCKS("desktop");
   ShellAutomationLayer layer;
   EXPECT_EQ(layer.CreateObject(L"Word.Application"), nullptr);
   auto browser = layer.CreateObject(L"InternetExplorer.Application");

@@ -1,6 +1,6 @@
 // Free space of real drives, as the system reports it.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 // The program folder's long-name form, from its short (8.3) form on a real disk.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "TempDir.h"
 #include "app/MFullPath.h"

@@ -1,6 +1,6 @@
 // The shell launcher against real files and programs.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "ShellRecorder.h"
 #include "TempDir.h"
@@ -13,7 +13,7 @@ using velmora::testing::MakeRecorder;
 using velmora::testing::TempDir;
 using velmora::testing::WaitRecorded;
 
-TEST(TSK_KIDOU, FailsOnlyForMissingFilesAndNoAssociation) {
+TEST(TSK_KIDOU, FailsForMissingFilesAndProgramsAndFilesNothingOpens) {
   TempDir dir(L"velmora-launch");
   dir.Write(L"data.zzzvelmora", "x");  // no program is associated with this extension
   EXPECT_EQ(TSK_KIDOU(nullptr, dir.File(L"absent.txt"), LaunchAs::kDocument), kNotOpened);

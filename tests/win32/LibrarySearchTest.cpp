@@ -3,8 +3,8 @@
 // library by name and notes which file it got. Copies of a planted library of that name
 // lie beside the probe, in its current folder and in a folder on PATH, and Wine is told
 // to prefer a library file from disk, as Windows does for a library it does not pin.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 

@@ -3,8 +3,8 @@
 // Japanese names, names the classic path rules read as other names or devices, a
 // symbolic-link loop, a path longer than 260 characters, an empty directory and a
 // directory of more than 101 files.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <map>

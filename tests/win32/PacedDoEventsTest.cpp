@@ -1,8 +1,8 @@
 // The walk's paced yield against this thread's real message queue.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
-#include "ui/Controls.h"
+#include "ui/MessagePump.h"
 
 namespace velmora::ui {
 namespace {

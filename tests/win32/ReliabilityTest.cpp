@@ -1,7 +1,7 @@
 // The directory walk while another thread deletes files and whole directories under
 // it, and the settings reader on bad input with the system's own code page converter.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,5 @@
 // The settings file on a real disk: read, replaced whole, and kept when a write fails.
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
@@ -21,11 +20,9 @@ TEST(SettingsFile, RoundTripsThroughARealFolder) {
   dir.Write(L"Velmora.ini", std::string(5000, 'x'));
   ASSERT_TRUE(velmora::WriteSettingsFile(ini, velmora::SettingsText(0, 2)));
   EXPECT_EQ(dir.Read(L"Velmora.ini"), "[Log   ]0\r\n[LogTXT]2\r\n");
-  // Nothing is left behind beside it.
-  WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW(dir.File(L"*.tmp").c_str(), &entry);
-  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left " << (search != INVALID_HANDLE_VALUE ? "a temporary file" : "");
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  // Nothing is left behind beside it: the new content's own file
+  // ("Velmora.ini.<process>-<n>.new") has become the settings file.
+  EXPECT_EQ(velmora::testing::FolderEntries(dir.Path()), std::vector<std::wstring>{L"Velmora.ini"});
 }
 
 TEST(SettingsFile, AFailedWriteKeepsTheOldContent) {
@@ -51,4 +48,6 @@ TEST(SettingsFile, AFailedWriteKeepsTheOldContent) {
 
   // A folder that does not exist.
   EXPECT_FALSE(velmora::WriteSettingsFile(dir.File(L"missing\\Velmora.ini"), old));
+  // No failed write leaves its new content's file behind.
+  EXPECT_EQ(velmora::testing::FolderEntries(dir.Path()), std::vector<std::wstring>{L"Velmora.ini"});
 }

@@ -1,10 +1,10 @@
 // Shell link placement against the real system: the project's vb6stkit.dll writing and
 // refusing links, the toolkit libraries found on the search path (a recording stand-in
 // for vb5stkit.dll proves the older form is preferred), and the small system wrappers.
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <fstream>
 #include <optional>
@@ -14,6 +14,7 @@
 #include "EnvScope.h"
 #include "ShellLinks.h"
 #include "TempDir.h"
+#include "TestLocks.h"
 #include "base/Codepage.h"
 #include "base/Texts.h"
 #include "shortcut/MDllChk.h"
@@ -96,6 +97,7 @@ class ShellLinks : public ::testing::Test {
 };
 
 TEST_F(ShellLinks, ToolkitPlacesTheLinkInTheUsersStartupFolder) {
+  VELMORA_TEST_LOCKS("startup-folders");
   HMODULE toolkit = Toolkit();
   ASSERT_NE(toolkit, nullptr);
   auto createW = reinterpret_cast<CreateW>(reinterpret_cast<void (*)()>(GetProcAddress(toolkit, "fCreateShellLinkW")));
@@ -114,6 +116,7 @@ TEST_F(ShellLinks, ToolkitPlacesTheLinkInTheUsersStartupFolder) {
 }
 
 TEST_F(ShellLinks, AnsiExportTakesTheCodePagesStrings) {
+  VELMORA_TEST_LOCKS("startup-folders");
   if (GetACP() != 932)
     GTEST_SKIP() << "the strings below are code page 932; this system's ANSI code page is " << GetACP();
   HMODULE toolkit = Toolkit();
@@ -133,6 +136,7 @@ TEST_F(ShellLinks, AnsiExportTakesTheCodePagesStrings) {
 }
 
 TEST_F(ShellLinks, ToolkitTakesOtherDestinationsRelativeToTheProgramsFolder) {
+  VELMORA_TEST_LOCKS("startup-folders");
   HMODULE toolkit = Toolkit();
   ASSERT_NE(toolkit, nullptr);
   auto createW = reinterpret_cast<CreateW>(reinterpret_cast<void (*)()>(GetProcAddress(toolkit, "fCreateShellLinkW")));
@@ -148,6 +152,7 @@ TEST_F(ShellLinks, ToolkitTakesOtherDestinationsRelativeToTheProgramsFolder) {
 }
 
 TEST_F(ShellLinks, ToolkitRefusesDestinationsThatLeadNowhere) {
+  VELMORA_TEST_LOCKS("startup-folders");
   HMODULE toolkit = Toolkit();
   ASSERT_NE(toolkit, nullptr);
   auto createW = reinterpret_cast<CreateW>(reinterpret_cast<void (*)()>(GetProcAddress(toolkit, "fCreateShellLinkW")));
@@ -216,6 +221,7 @@ class ShortCutCreateOnThisSystem : public ShellLinks {
 // taken from: a vb5stkit.dll planted in the current folder is neither found nor
 // loaded, and the libraries of folders on PATH are not used.
 TEST_F(ShortCutCreateOnThisSystem, TakesNoToolkitFromTheCurrentFolderOrPath) {
+  VELMORA_TEST_LOCKS("startup-folders");
   const std::wstring planted = BuildFolder() + L"\\tests\\planted\\vb5stkit.dll";
   ASSERT_TRUE(CopyFileW(planted.c_str(), (workDir_.Path() + L"\\vb5stkit.dll").c_str(), FALSE)) << GetLastError();
   const std::wstring loaded = workDir_.Path() + L"\\loaded.txt";
@@ -233,6 +239,7 @@ TEST_F(ShortCutCreateOnThisSystem, TakesNoToolkitFromTheCurrentFolderOrPath) {
 }
 
 TEST_F(ShortCutCreateOnThisSystem, PlacesTheLinkThroughVb6stkit) {
+  VELMORA_TEST_LOCKS("startup-folders");
   const std::vector<std::wstring> folders{BuildFolder()};
   ASSERT_FALSE(DllFind(texts::kVb6Toolkit, folders).empty());
   TestLink link(startup_);
@@ -246,6 +253,7 @@ TEST_F(ShortCutCreateOnThisSystem, PlacesTheLinkThroughVb6stkit) {
 }
 
 TEST_F(ShortCutCreateOnThisSystem, PrefersVb5stkitAndNeverFallsBackToVb6) {
+  VELMORA_TEST_LOCKS("startup-folders");
   if (GetACP() != 932) GTEST_SKIP() << "the expected bytes are code page 932; this system's is " << GetACP();
   const std::vector<std::wstring> folders{FakeFolder(), BuildFolder()};
   EnvScope log(L"VELMORA_FAKE_VB5_LOG", log_);
@@ -282,6 +290,7 @@ TEST_F(ShortCutCreateOnThisSystem, PrefersVb5stkitAndNeverFallsBackToVb6) {
 }
 
 TEST_F(ShortCutCreateOnThisSystem, Vb5stkitIsNotCalledWithStringsItsCodePageCannotHold) {
+  VELMORA_TEST_LOCKS("startup-folders");
   EnvScope log(L"VELMORA_FAKE_VB5_LOG", log_);
   EnvScope result(L"VELMORA_FAKE_VB5_RESULT", L"1");
   TestLink link(startup_);
@@ -292,6 +301,7 @@ TEST_F(ShortCutCreateOnThisSystem, Vb5stkitIsNotCalledWithStringsItsCodePageCann
 // The project's library copied under the older toolkit's name is recognised by its
 // wide export and called through it: the link keeps every character.
 TEST_F(ShortCutCreateOnThisSystem, TheProjectsLibraryIsCalledThroughItsOwnFormWhateverItsName) {
+  VELMORA_TEST_LOCKS("startup-folders");
   testing::TempDir renamed(L"Velmora renamed toolkit");
   ASSERT_TRUE(CopyFileW((BuildFolder() + L"\\vb6stkit.dll").c_str(), renamed.File(L"vb5stkit.dll").c_str(), FALSE));
   TestLink link(startup_);
@@ -303,6 +313,7 @@ TEST_F(ShortCutCreateOnThisSystem, TheProjectsLibraryIsCalledThroughItsOwnFormWh
 }
 
 TEST(ShortCutWrappers, ReportTheRunningSystem) {
+  VELMORA_TEST_LOCKS("startup-folders");
   int16_t platform = 0x7EAD;
   WinVerGet(platform);
   EXPECT_EQ(platform, kPlatformNT);
