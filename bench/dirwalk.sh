@@ -10,7 +10,10 @@
 #   bench/dirwalk.sh [rounds] [naive rounds]     (defaults 3 and 1)
 #
 # Needs the win64 (or win32) build of dirwalk_bench: cmake --build --preset win64
-# --target dirwalk_bench. The trees are built under /tmp and deleted at the end.
+# --target dirwalk_bench; VELMORA_BENCH_DIR names another build's bench folder. With
+# VELMORA_BENCH_BEFORE set to the dirwalk_bench.exe of an older build, each round also
+# walks with that build, to compare before and after in the same run. The trees are
+# built under /tmp and deleted at the end.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../scripts/env.sh"
@@ -18,8 +21,11 @@ rounds=${1:-3}
 naiveRounds=${2:-1}
 top=100 mid=100 perDir=20  # 10,000 directories holding 200,000 files
 
-bench=$VELMORA_ROOT/build/$VELMORA_TEST_ARCH/bench/dirwalk_bench.exe
+bench=${VELMORA_BENCH_DIR:-$VELMORA_ROOT/build/$VELMORA_TEST_ARCH/bench}/dirwalk_bench.exe
 [ -f "$bench" ] || { echo "build dirwalk_bench first ($bench)" >&2; exit 1; }
+before=${VELMORA_BENCH_BEFORE:-}
+[ -z "$before" ] || [ -f "$before" ] || { echo "no $before" >&2; exit 1; }
+echo "bench: $bench${before:+; before: $before}; load average $(cut -d' ' -f1-3 /proc/loadavg)"
 
 work=$(mktemp -d /tmp/velmora-dirwalk.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -40,13 +46,16 @@ timed() { /usr/bin/time -f "%e %M" -o "$work/time" "$@" >"$work/out" 2>/dev/null
 walkSeconds() { sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' "$work/out"; }
 
 # One round on one tree: appends to the arrays named after the tree's label.
-declare -A du_s velmora_s velmora_w velmora_m every_s nopump_s seq_s naive_s
+declare -A du_s velmora_s velmora_w velmora_m every_s nopump_s seq_s naive_s before_s
 round() {
   local label=$1 tree=$2 r=$3 win s w m naive=""
   win="Z:${tree//\//\\}"
   read -r s _ < <(timed du -sb "$tree"); du_s[$label]+="$s "
   read -r w m < <(timed wine "$bench" velmora "$win"); velmora_s[$label]+="$(walkSeconds) "
   velmora_w[$label]+="$w "; velmora_m[$label]+="$m "
+  if [ -n "$before" ]; then
+    read -r _ _ < <(timed wine "$before" velmora "$win"); before_s[$label]+="$(walkSeconds) "
+  fi
   if [ "$label" = flat ]; then
     read -r _ _ < <(timed wine "$bench" velmora-every "$win"); every_s[$label]+="$(walkSeconds) "
     read -r _ _ < <(timed wine "$bench" velmora-nopump "$win"); nopump_s[$label]+="$(walkSeconds) "
@@ -56,7 +65,8 @@ round() {
     read -r _ _ < <(timed wine "$bench" naive "$win"); naive_s[$label]+="$(walkSeconds) "; naive=", naive $(walkSeconds) s"
   fi
   echo "round $r, $label: du $s s, velmora $(echo "${velmora_s[$label]}" | awk '{print $NF}') s (process $w s, $m KB)," \
-    "sequential $(echo "${seq_s[$label]}" | awk '{print $NF}') s$naive"
+    "${before:+before $(echo "${before_s[$label]}" | awk '{print $NF}') s, }sequential" \
+    "$(echo "${seq_s[$label]}" | awk '{print $NF}') s$naive; load $(cut -d' ' -f1 /proc/loadavg)"
 }
 
 for ((r = 1; r <= rounds; r++)); do
@@ -67,21 +77,24 @@ done
 summary() {
   local label=$1 files=$2 dirs=$3
   python3 - "$label" "$files" "$dirs" "${du_s[$label]}" "${velmora_s[$label]}" "${velmora_w[$label]}" \
-    "${velmora_m[$label]}" "${seq_s[$label]}" "${naive_s[$label]:-}" "${every_s[$label]:-}" "${nopump_s[$label]:-}" <<'PY'
+    "${velmora_m[$label]}" "${seq_s[$label]}" "${naive_s[$label]:-}" "${every_s[$label]:-}" "${nopump_s[$label]:-}" \
+    "${before_s[$label]:-}" <<'PY'
 import sys, statistics as st
 label, files, dirs = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-du, vel, velw, velm, seq, naive, every, nopump = ([float(x) for x in a.split()] for a in sys.argv[4:12])
+du, vel, velw, velm, seq, naive, every, nopump, before = ([float(x) for x in a.split()] for a in sys.argv[4:13])
 m = st.median
 print()
 print("%s tree: %d files in %d directories; median of %d rounds (naive: %d)" % (label, files, dirs, len(du), len(naive)))
 print("%-28s %9s %12s" % ("", "seconds", "files/s"))
 rows = [("du -sb", du), ("velmora walk", vel), ("velmora process (start+walk)", velw)]
+if before: rows += [("velmora walk, before", before)]
 if every: rows += [("queue at every yield point", every), ("no messages at all", nopump)]
 rows += [("one listing/dir, 1 thread", seq), ("naive walk", naive)]
 for name, v in rows:
     if v: print("%-28s %9.3f %12.0f" % (name, m(v), files / m(v)))
 print()
 print("velmora / du -sb:        %.2fx  (target: within 4x)" % (m(vel) / m(du)))
+if before: print("before / du -sb:         %.2fx; before / now: %.2fx" % (m(before) / m(du), m(before) / m(vel)))
 if naive: print("naive / velmora:         %.1fx  (target: at least 10x)" % (m(naive) / m(vel)))
 print("sequential / velmora:    %.2fx" % (m(seq) / m(vel)))
 if every: print("every point / velmora:   %.2fx" % (m(every) / m(vel)))

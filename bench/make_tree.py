@@ -7,6 +7,8 @@
     make_tree.py <root> branching [n]      (default 20)
         n x n x n directories (8,421 for 20) branching at every level, two files of
         100 bytes in each leaf, as a tree of a real disk is shaped.
+    make_tree.py <root> single [n]         (default 200,000)
+        one directory of n empty files.
 """
 import os
 import sys
@@ -22,6 +24,11 @@ if len(sys.argv) >= 3 and sys.argv[2] == "branching":
                 for f in range(2):
                     with open(os.path.join(d, "f%d.bin" % f), "wb") as fh:
                         fh.write(b"x" * 100)
+    sys.exit(0)
+if len(sys.argv) >= 3 and sys.argv[2] == "single":
+    n = int(sys.argv[3]) if len(sys.argv) >= 4 else 200000
+    for f in range(n):
+        open(os.path.join(root, "f%06d" % f), "wb").close()
     sys.exit(0)
 top, mid, per = (int(x) for x in sys.argv[2:5]) if len(sys.argv) >= 5 else (100, 100, 20)
 n = 0

@@ -190,7 +190,9 @@ Function .onInit
     Quit
   ${EndIf}
   InitPluginsDir
+  SetDateSave off ; built here, not staged with the release's time: no time stored
   File "/oname=${HELPER_DLL}" "${HELPER}"
+  SetDateSave on
   StrCpy $Names ""
   !insertmacro VELMORA_EACH_FILE VelmoraAddName
   StrCpy $Names "$NamesUninstall.exe"
@@ -285,7 +287,9 @@ Section "Velmora" SecMain
   SetDetailsPrint listonly
   DetailPrint "  Uninstall.exe"
   SetDetailsPrint none
+  SetDateSave off
   File "/oname=$INSTDIR\Uninstall.exe.new" "${UNINSTALLER}"
+  SetDateSave on
   SetDetailsPrint both
 
   Call WaitUntilFree

@@ -2,8 +2,6 @@
 // directory tree's used size rises to or above one. The process is the main window:
 // loading it decides the run mode, and unloading it ends the process.
 #include <windows.h>
-// After windows.h, which it needs.
-#include <commctrl.h>
 
 #include "shortcut/MDllChk.h"
 #include "ui/frmVelmora1.h"
@@ -16,9 +14,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // A drive without medium must not raise the system's "insert a disk" box: the
   // automatic run reports such a drive with its own message.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
-  InitCommonControlsEx(&controls);
 
   velmora::ui::frmVelmora1 form;
   if (!form.Load()) return 3;

@@ -11,6 +11,8 @@
 
 #include <utility>
 
+#include "base/SystemLibrary.h"
+
 namespace velmora {
 
 template <typename Traits>
@@ -154,12 +156,17 @@ class ComRef {
 };
 
 // COM (single-threaded apartment) on this thread for the guard's scope. A thread that
-// already uses COM in another mode keeps it, and COM is usable there all the same.
+// already uses COM in another mode keeps it, and COM is usable there all the same. The
+// COM library is loaded on first use (SystemFunction).
 class ComScope {
  public:
-  ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ComScope() {
+    static const auto initialize = SystemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    hr_ = initialize ? initialize(nullptr, COINIT_APARTMENTTHREADED) : E_FAIL;
+  }
   ~ComScope() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
+    static const auto uninitialize = SystemFunction<decltype(&CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+    if (SUCCEEDED(hr_) && uninitialize) uninitialize();
   }
   ComScope(const ComScope&) = delete;
   ComScope& operator=(const ComScope&) = delete;

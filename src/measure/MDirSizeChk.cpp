@@ -21,7 +21,7 @@ bool IsLink(uint32_t attributes, uint32_t reparseTag) {
 void AddListedEntry(DirListing& listing, std::wstring_view name, uint32_t attributes, uint64_t length,
                     uint32_t reparseTag, uint64_t id) {
   ++listing.entries;
-  if (name == L".") listing.id = id;
+  if (name == L"." && !KnownDirId(listing.id)) listing.id = DirId{id};
   if (name == L"." || name == L"..") return;
   if (!(attributes & kAttrDirectory)) {
     listing.bytes += length;
@@ -53,36 +53,38 @@ bool DirSizeSub(const std::wstring& dirPath, const std::wstring& pattern, bool s
   // the identity of its directory.
   struct Level {
     size_t pathLength;
-    uint64_t id;
+    DirId id;
     std::vector<ListedDir> subDirs;
     size_t next = 0;
     int steps = 0;
   };
-  std::vector<Level> levels;
+  struct Levels : DirsAbove {
+    std::vector<Level> stack;
+    bool Holds(const DirId& id) const override {
+      for (const Level& level : stack)
+        if (SameDir(level.id, id)) return true;
+      return false;
+    }
+  } levels;
   std::wstring current = dirPath;
 
-  // A subdirectory that is one of the directories on the current path is a loop.
-  auto leadsBack = [&](uint64_t id) {
-    if (!KnownDirId(id)) return false;
-    for (const Level& level : levels)
-      if (level.id == id) return true;
-    return false;
-  };
+  enum class Entered { kListed, kPassedOver, kBroken };
   auto enter = [&](uint64_t reportedId) {
     host.ProcessMessages();
-    DirListing listing = host.List(current, pattern);
-    if (!listing.listed) return false;
-    if (!FileSizeSum(listing, size, host)) return false;
+    DirListing listing = host.List(current, pattern, reportedId, levels);
+    if (listing.broken) return Entered::kBroken;
+    if (!listing.listed || listing.loop) return Entered::kPassedOver;
+    if (!FileSizeSum(listing, size, host)) return Entered::kBroken;
     if (subDirs && !listing.subDirs.empty())
-      levels.push_back(Level{current.size(), OwnDirId(listing, reportedId), std::move(listing.subDirs)});
-    return true;
+      levels.stack.push_back(Level{current.size(), OwnDirId(listing, reportedId), std::move(listing.subDirs)});
+    return Entered::kListed;
   };
 
-  bool result = enter(0);  // a failure here goes to DirSizeChk: nothing measured
-  while (!levels.empty()) {
-    Level& level = levels.back();
+  if (enter(0) != Entered::kListed) return false;  // nothing measured
+  while (!levels.stack.empty()) {
+    Level& level = levels.stack.back();
     if (level.next == level.subDirs.size()) {
-      levels.pop_back();
+      levels.stack.pop_back();
       continue;
     }
     if (++level.steps == kEntriesPerYield) {
@@ -90,18 +92,17 @@ bool DirSizeSub(const std::wstring& dirPath, const std::wstring& pattern, bool s
       host.ProcessMessages();
     }
     ListedDir& sub = level.subDirs[level.next++];
-    if (leadsBack(sub.id)) continue;
+    if (KnownDirId(sub.id) && levels.Holds(DirId{sub.id})) continue;  // a loop
     current.resize(level.pathLength);
     current += L'\\';
     current += sub.name;
+    uint64_t reportedId = sub.id;
     std::wstring().swap(sub.name);  // entered names are not kept
-    try {
-      enter(sub.id);
-    } catch (...) {
-      // A subdirectory that cannot be listed counts as empty; the walk goes on.
-    }
+    // A subdirectory that cannot be opened counts as empty; one whose listing broke off
+    // leaves the tree not read whole.
+    if (enter(reportedId) == Entered::kBroken) return false;
   }
-  return result;
+  return true;
 }
 
 bool DirSizeChk(SizeUnit unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
@@ -111,8 +112,8 @@ bool DirSizeChk(SizeUnit unit, const std::wstring& dirPath, const std::wstring& 
   bool result = false;
   try {
     if (!host.Exists(dirPath)) return false;
-    result = DirSizeSub(dirPath, pattern, subDirs, bytes, host);
-  } catch (...) {  // the directory itself could not be walked: not measured
+    result = DirSizeSub(host.WalkRoot(dirPath), pattern, subDirs, bytes, host);
+  } catch (...) {  // the tree could not be walked whole: not measured
     result = false;
   }
   double total = static_cast<double>(bytes);

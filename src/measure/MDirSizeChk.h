@@ -11,11 +11,16 @@
 //   reparse point that is a name surrogate (symbolic link, junction, mount point), or
 //   one with the tag 0, which is how Wine shows a Linux symbolic link. Other reparse
 //   points (cloud-file and virtualisation placeholders) are entered.
-// - A subdirectory that is the same directory as one above it (the same identity in the
-//   listings: a loop the system does not mark, such as a server-side link seen over a
-//   network share) is not entered either.
-// - A subdirectory the system refuses to list adds nothing; the walk goes on. The
-//   measured directory itself refused means the tree is not measured.
+// - A subdirectory that is the same directory as one above it (a loop the system does
+//   not mark, such as a server-side link seen over a network share) is not entered
+//   either. Its identity comes from its parent's listing, or, where that gives none,
+//   from the directory itself, taken before it is listed.
+// - A subdirectory the system refuses to open (no permission, gone since its parent was
+//   listed) adds nothing; the walk goes on. The measured directory itself refused means
+//   the tree is not measured.
+// - A total means the whole tree was read: a listing anywhere that breaks off with an
+//   error other than its end, and an exception anywhere in the walk, make the tree not
+//   measured.
 // - The walk yields to the message loop once per directory, once per 101 entries of a
 //   listing and once per 101 descents from one directory.
 #pragma once
@@ -41,12 +46,24 @@ struct ListedDir {
   uint64_t id = 0;
 };
 
+// Any volume: an identity that came from a listing, which names no volume.
+inline constexpr uint64_t kAnyVolume = ~uint64_t{0};
+
+// A directory's identity: its file ID (file index) and, where known, the serial number
+// of its volume.
+struct DirId {
+  uint64_t file = 0;
+  uint64_t volume = kAnyVolume;
+};
+
 // What one listing of a directory tells the walk.
 struct DirListing {
-  bool listed = false;             // false: the system refused the listing
+  bool listed = false;             // false: the system refused to open the directory
+  bool broken = false;             // the listing broke off with an error: the tree cannot be read whole
+  bool loop = false;               // the directory is one above it: not listed, not entered
   uint64_t bytes = 0;              // the lengths its entries add
   uint64_t entries = 0;            // every entry reported, "." and ".." included
-  uint64_t id = 0;                 // the directory's own identity (its "." entry), or 0
+  DirId id;                        // the directory's own identity (from itself or its "." entry), or 0
   std::vector<ListedDir> subDirs;  // the directories to enter, in listing order
 };
 
@@ -59,10 +76,27 @@ void AddListedEntry(DirListing& listing, std::wstring_view name, uint32_t attrib
 inline bool KnownDirId(uint64_t id) {
   return id != 0 && id != ~uint64_t{0};
 }
-// A listed directory's identity: its own "." entry's, else what its parent reported.
-inline uint64_t OwnDirId(const DirListing& listing, uint64_t reportedId) {
-  return KnownDirId(listing.id) ? listing.id : reportedId;
+inline bool KnownDirId(const DirId& id) {
+  return KnownDirId(id.file);
 }
+// Whether two known identities name one directory (volumes compared where both are known).
+inline bool SameDir(const DirId& a, const DirId& b) {
+  return KnownDirId(a) && a.file == b.file &&
+         (a.volume == kAnyVolume || b.volume == kAnyVolume || a.volume == b.volume);
+}
+// A listed directory's identity: its own, else what its parent reported.
+inline DirId OwnDirId(const DirListing& listing, uint64_t reportedId) {
+  return KnownDirId(listing.id) ? listing.id : DirId{reportedId};
+}
+
+// The directories above one to be listed, for the lister to tell a loop by.
+class DirsAbove {
+ public:
+  virtual bool Holds(const DirId& id) const = 0;
+
+ protected:
+  ~DirsAbove() = default;
+};
 
 // The path of an entry of a directory: dirPath & "\" & name.
 std::wstring ChildPath(const std::wstring& dirPath, const std::wstring& name);
@@ -73,8 +107,13 @@ class DirWalkHost {
   virtual ~DirWalkHost() = default;
   // True when dirPath names an existing directory (DirFind with the directory bit).
   virtual bool Exists(const std::wstring& dirPath) = 0;
-  // The listing of dirPath & "\" & pattern.
-  virtual DirListing List(const std::wstring& dirPath, const std::wstring& pattern) = 0;
+  // The path the walk lists the measured directory by and appends the listed names to.
+  virtual std::wstring WalkRoot(const std::wstring& dirPath) { return dirPath; }
+  // The listing of dirPath & "\" & pattern. `reportedId` is the directory's identity in
+  // its parent's listing; where that is unknown, the lister takes the directory's own
+  // before listing it, and one that `above` holds is not listed (`loop`).
+  virtual DirListing List(const std::wstring& dirPath, const std::wstring& pattern, uint64_t reportedId,
+                          const DirsAbove& above) = 0;
   // Processes pending window messages.
   virtual void ProcessMessages() = 0;
 };
@@ -83,23 +122,24 @@ class DirWalkHost {
 bool FileSizeSum(const DirListing& listing, uint64_t& size, DirWalkHost& host);
 
 // Walks the tree under dirPath (only dirPath itself when subDirs is false), adding to
-// `size`. False when dirPath itself could not be listed or summed; failures below it
-// are passed over.
+// `size`. False when dirPath itself could not be listed or summed, or a listing anywhere
+// broke off; a subdirectory that cannot be opened is passed over. Exceptions leave it.
 // Memory grows with the depth of the tree, never with the number of its entries.
 bool DirSizeSub(const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, uint64_t& size,
                 DirWalkHost& host);
 
 // The used size of dirPath (no trailing backslash) in the unit. `size` is 0 on entry and holds the total reached also
-// after a failure. False when dirPath is not an existing directory, or the system refuses to list it, or its own sum
-// failed.
+// after a failure. False when dirPath is not an existing directory, or the tree could not be read whole (the directory
+// refused, a listing broken off, an exception anywhere).
 bool DirSizeChk(SizeUnit unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
                 DirWalkHost& host);
 
-// The same on the running system (Windows only): the listings are made ahead by a
-// small pool of worker threads (ListingScheduler.h); this thread takes them in the
-// walk's order, lists a directory itself when no worker has started it, and processes
-// window messages through `yield` while it waits for one a worker is making. `yield`
-// also runs at the walk's fixed yield points.
+// The same on the running system (Windows only). This thread touches no file: the
+// existence check and every listing are made by worker threads (ListingScheduler.h),
+// the listings ahead of the walk, and this thread takes them in the walk's order,
+// processing window messages through `yield` while it waits. `yield` also runs at the
+// walk's fixed yield points. The measured directory is made a full path once; every
+// directory is then opened by the long-path form with each name as it was listed.
 bool DirSizeChk(SizeUnit unit, const std::wstring& dirPath, const std::wstring& pattern, bool subDirs, double& size,
                 const std::function<void()>& yield);
 

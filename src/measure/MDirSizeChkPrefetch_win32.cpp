@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/Handle.h"
+#include "measure/MDir.h"
 #include "measure/MDirSizeChkPrefetch.h"
 
 namespace velmora {
@@ -76,6 +77,10 @@ DirListing ListingPrefetcher::Take(const std::wstring& dirPath) {
 
 bool ListingWorkersRunning() {
   return ListingWorkersAlive() > 0;
+}
+
+std::wstring DirFindOnWorker(const std::wstring& path, uint16_t attributes, const std::function<void()>& pump) {
+  return CallOnWorker<SystemSync, std::wstring>([path, attributes] { return DirFind(path, attributes); }, pump);
 }
 
 }  // namespace velmora

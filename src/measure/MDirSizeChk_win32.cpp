@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "base/Handle.h"
@@ -11,22 +12,32 @@
 namespace velmora {
 namespace {
 
-// Two workers keep two listings in flight; more gain nothing on two cores.
-constexpr int kListingWorkers = 2;
+// Two workers list ahead (more gain nothing on two cores); one more is kept for the walk.
+constexpr int kListingWorkers = 3;
 constexpr size_t kListingBuffer = 64 * 1024;
 
-enum class IdListing { kListed, kRefused, kUnsupported };
+// Whether a directory that cannot be opened, or whose listing fails at once, is passed
+// over as the system's refusal (no permission, or gone since its parent was listed).
+// Any other failure, and any once the listing began, leaves the tree not read whole.
+bool Refused(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 
-// Lists every entry of a directory through an open handle, with each entry's file ID
-// (the identity that tells a loop) and, for a reparse point, its tag.
-IdListing ListWithIds(const std::wstring& dirPath, DirListing& listing) {
-  KernelHandle dir(CreateFileW(SystemPathForm(dirPath).c_str(), FILE_LIST_DIRECTORY,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!dir) return IdListing::kRefused;
+// The identity of an open directory: its volume's serial number and its file index.
+DirId HandleIdentity(HANDLE dir) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(dir, &info)) return DirId{};
+  return DirId{(static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, info.dwVolumeSerialNumber};
+}
+
+enum class IdListing { kListed, kRefused, kBroken, kUnsupported };
+
+// Lists every entry of an open directory, with each entry's file ID (the identity that
+// tells a loop) and, for a reparse point, its tag. Only the end of the listing ends it.
+IdListing ListWithIds(HANDLE dir, DirListing& listing) {
   std::vector<uint64_t> buffer(kListingBuffer / sizeof(uint64_t));  // aligned as the entries need
   bool first = true;
-  while (GetFileInformationByHandleEx(dir.get(), FileIdBothDirectoryInfo, buffer.data(), kListingBuffer)) {
+  while (GetFileInformationByHandleEx(dir, FileIdBothDirectoryInfo, buffer.data(), kListingBuffer)) {
     first = false;
     const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
     for (;;) {
@@ -39,58 +50,101 @@ IdListing ListWithIds(const std::wstring& dirPath, DirListing& listing) {
     }
   }
   DWORD error = GetLastError();
-  if (error == ERROR_NO_MORE_FILES || (!first && error == ERROR_FILE_NOT_FOUND)) return IdListing::kListed;
-  if (first && error == ERROR_FILE_NOT_FOUND) return IdListing::kListed;  // nothing in it at all
+  if (error == ERROR_NO_MORE_FILES || (first && error == ERROR_FILE_NOT_FOUND)) return IdListing::kListed;
   if (first && (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION))
-    return IdListing::kUnsupported;  // a file, or a file system without this query
-  return first ? IdListing::kRefused : IdListing::kListed;
+    return IdListing::kUnsupported;  // a file system without this query
+  return first && error == ERROR_ACCESS_DENIED ? IdListing::kRefused : IdListing::kBroken;
 }
 
 // The classic search, for other patterns and file systems without the query above.
 void ListWithSearch(const std::wstring& dirPath, const std::wstring& pattern, DirListing& listing) {
-  std::wstring query = SystemPathForm(ChildPath(dirPath, pattern));
+  std::wstring query = ChildPath(dirPath, pattern);
   WIN32_FIND_DATAW entry;
   FindHandle search(FindFirstFileExW(query.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
                                      FIND_FIRST_EX_LARGE_FETCH));
   if (!search && GetLastError() == ERROR_INVALID_PARAMETER)
     search.reset(FindFirstFileExW(query.c_str(), FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0));
-  if (!search) return;
-  listing.listed = true;
+  if (!search) {
+    DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED)
+      listing.listed = false;  // refused
+    else
+      listing.broken = error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES;  // else nothing matches
+    return;
+  }
   do {
     uint64_t length = (static_cast<uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
     AddListedEntry(listing, UpToNul(std::wstring_view(entry.cFileName, MAX_PATH)), entry.dwFileAttributes, length,
                    entry.dwReserved0);
   } while (FindNextFileW(search.get(), &entry));
+  listing.broken = GetLastError() != ERROR_NO_MORE_FILES;
 }
 
-// One listing of a directory, with the lengths it reports: no file is opened.
-DirListing ListDirectory(const std::wstring& dirPath, const std::wstring& pattern) {
+// One listing of a directory by its exact path, with the lengths it reports: no file
+// is opened. A directory whose identity its parent's listing did not give is first
+// told by its own, and not listed when it is one of those above it.
+DirListing ListDirectory(const std::wstring& dirPath, const std::wstring& pattern, uint64_t reportedId,
+                         const DirsAbove& above) {
   DirListing listing;
+  KernelHandle dir(CreateFileW(dirPath.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!dir) {
+    listing.broken = !Refused(GetLastError());
+    return listing;
+  }
+  listing.listed = true;
+  if (!KnownDirId(reportedId)) {
+    listing.id = HandleIdentity(dir.get());
+    if (KnownDirId(listing.id) && above.Holds(listing.id)) {
+      listing.loop = true;
+      return listing;
+    }
+  }
+  DirId own = listing.id;
   if (pattern == L"*.*" || pattern == L"*") {
-    switch (ListWithIds(dirPath, listing)) {
+    switch (ListWithIds(dir.get(), listing)) {
       case IdListing::kListed:
-        listing.listed = true;
         return listing;
       case IdListing::kRefused:
         return DirListing{};
+      case IdListing::kBroken:
+        listing.broken = true;
+        return listing;
       case IdListing::kUnsupported:
-        listing = DirListing{};
         break;
     }
   }
+  listing = DirListing{};
+  listing.listed = true;
+  listing.id = own;
   ListWithSearch(dirPath, pattern, listing);
   return listing;
+}
+
+// The measured directory as the walk opens it: made a full path once, in the long-path
+// form, so that no name appended to it is read by the classic path rules.
+std::wstring ExactRoot(const std::wstring& dirPath) {
+  std::optional<std::wstring> full = FullPathName(dirPath);
+  return ExtendedLengthPath(full ? *full : dirPath);
 }
 
 class SystemDirWalk : public DirWalkHost {
  public:
   SystemDirWalk(const std::wstring& pattern, bool subDirs, const std::function<void()>& yield)
       : yield_(yield),
-        prefetcher_([pattern](const std::wstring& dirPath) { return ListDirectory(dirPath, pattern); }, subDirs,
-                    kListingWorkers, yield) {}
+        prefetcher_([pattern](const std::wstring& dirPath, uint64_t reportedId,
+                              const DirsAbove& above) { return ListDirectory(dirPath, pattern, reportedId, above); },
+                    subDirs, kListingWorkers, yield) {}
 
-  bool Exists(const std::wstring& dirPath) override { return !DirFind(dirPath, kAttrDirectory).empty(); }
-  DirListing List(const std::wstring& dirPath, const std::wstring&) override { return prefetcher_.Take(dirPath); }
+  bool Exists(const std::wstring& dirPath) override {
+    return !DirFindOnWorker(dirPath, kAttrDirectory, yield_).empty();
+  }
+  std::wstring WalkRoot(const std::wstring& dirPath) override { return ExactRoot(dirPath); }
+  // The worker that lists a directory already knows what the walk knows of it.
+  DirListing List(const std::wstring& dirPath, const std::wstring&, uint64_t, const DirsAbove&) override {
+    return prefetcher_.Take(dirPath);
+  }
   void ProcessMessages() override {
     if (yield_) yield_();
   }
@@ -106,10 +160,9 @@ bool DirSizeChk(SizeUnit unit, const std::wstring& dirPath, const std::wstring& 
                 const std::function<void()>& yield) {
   size = 0;
   try {
-    if (DirFind(dirPath, kAttrDirectory).empty()) return false;  // no workers for a missing directory
     SystemDirWalk host(pattern, subDirs, yield);
     return DirSizeChk(unit, dirPath, pattern, subDirs, size, host);
-  } catch (...) {  // no memory for the walk or its workers: not measured
+  } catch (...) {  // no thread or no memory for the walk: not measured
     return false;
   }
 }

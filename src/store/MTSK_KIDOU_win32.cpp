@@ -7,6 +7,7 @@
 #include "base/Handle.h"
 #include "base/PathForm.h"
 #include "base/ProgramFolder.h"
+#include "base/SystemLibrary.h"
 #include "store/MTSK_KIDOU.h"
 
 namespace velmora {
@@ -35,8 +36,11 @@ LaunchResult StartProgram(const std::wstring& program, const std::wstring& comma
 LaunchResult TSK_KIDOU(void* owner, const std::wstring& cmd, LaunchAs as) {
   LaunchPlan plan = PlanLaunch(cmd, ProgramFolder(), as);
   if (plan.form == LaunchPlan::Form::ProgramWithArguments) return StartProgram(plan.file, cmd);
-  HINSTANCE result = ShellExecuteW(static_cast<HWND>(owner), nullptr, plan.file.c_str(), nullptr,
-                                   plan.workFolder.empty() ? nullptr : plan.workFolder.c_str(), SW_SHOWNORMAL);
+  // The shell is loaded on first use; without it nothing opens.
+  static const auto shellExecute = SystemFunction<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+  if (!shellExecute) return LaunchResult::kNotOpened;
+  HINSTANCE result = shellExecute(static_cast<HWND>(owner), nullptr, plan.file.c_str(), nullptr,
+                                  plan.workFolder.empty() ? nullptr : plan.workFolder.c_str(), SW_SHOWNORMAL);
   return ShellResultToLaunch(reinterpret_cast<uintptr_t>(result));
 }
 

@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "base/SystemLibrary.h"
 #include "base/Twips.h"
 
 namespace velmora::ui {
@@ -44,7 +45,14 @@ std::wstring GetText(HWND control) {
 }
 
 void SetText(HWND control, const std::wstring& text) {
-  SetWindowTextW(control, text.c_str());
+  if (control) SetWindowTextW(control, text.c_str());
+}
+
+void LoadCommonControls() {
+  // Looked up, not imported, so that a run without a window never loads the library.
+  static const auto init = SystemFunction<decltype(&InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+  if (init) init(&controls);
 }
 
 void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& title, UINT icon) {

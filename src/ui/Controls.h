@@ -25,8 +25,14 @@ struct TwipsRect {
 HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, const TwipsRect& place,
                  int dpi, HFONT font);
 
+// The text of a control; empty for a control the window did not make. Setting the text
+// of such a control does nothing (the window of an automatic run makes none).
 std::wstring GetText(HWND control);
 void SetText(HWND control, const std::wstring& text);
+
+// Loads the common controls (the version the manifest names) and registers the classes
+// the windows use: tooltips, and the standard controls in their current look.
+void LoadCommonControls();
 
 // A modal message box with a single OK button; `icon` is MB_ICONSTOP,
 // MB_ICONEXCLAMATION or MB_ICONINFORMATION.

@@ -3,37 +3,32 @@
 #include <objbase.h>
 
 #include "base/Handle.h"
+#include "base/SystemLibrary.h"
 #include "base/Text.h"
 
 namespace velmora::ui {
-namespace {
 
-using ShFreeProc = void(WINAPI*)(void*);
-
-ShFreeProc ShFree() {
-  // shell32 exports SHFree by ordinal only.
-  static ShFreeProc proc = [] {
-    HMODULE shell = GetModuleHandleW(L"shell32.dll");
-    if (!shell) shell = LoadLibraryW(L"shell32.dll");
-    return shell ? reinterpret_cast<ShFreeProc>(reinterpret_cast<void*>(GetProcAddress(shell, MAKEINTRESOURCEA(195))))
-                 : nullptr;
-  }();
-  return proc;
-}
-
-}  // namespace
-
+// The shell's functions are looked up on first use (SystemFunction); a shell that lacks
+// one shows no dialog, as when the user cancels.
 FolderBrowseShell SystemFolderBrowseShell() {
   FolderBrowseShell shell;
-  shell.browse = [](BROWSEINFOW& info) { return SHBrowseForFolderW(&info); };
+  shell.browse = [](BROWSEINFOW& info) -> PIDLIST_ABSOLUTE {
+    static const auto browse = SystemFunction<decltype(&SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
+    return browse ? browse(&info) : nullptr;
+  };
   shell.pathOf = [](PCIDLIST_ABSOLUTE list, wchar_t(&path)[MAX_PATH]) {
-    return SHGetPathFromIDListW(list, path) != FALSE;
+    static const auto pathOf = SystemFunction<decltype(&SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
+    return pathOf && pathOf(list, path) != FALSE;
   };
   shell.release = [](PIDLIST_ABSOLUTE list) {
-    if (ShFreeProc free = ShFree())
-      free(list);
-    else
-      CoTaskMemFree(list);
+    // shell32 exports SHFree by ordinal only.
+    using ShFreeProc = void(WINAPI*)(void*);
+    static const auto shFree = SystemFunction<ShFreeProc>(L"shell32.dll", MAKEINTRESOURCEA(195));
+    static const auto taskMemFree = SystemFunction<decltype(&CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+    if (shFree)
+      shFree(list);
+    else if (taskMemFree)
+      taskMemFree(list);
   };
   return shell;
 }

@@ -8,6 +8,7 @@
 // clang-format on
 
 #include "base/Handle.h"
+#include "base/SystemLibrary.h"
 
 namespace velmora::ui {
 namespace {
@@ -22,10 +23,12 @@ std::wstring DefaultBrowserOf(const std::wstring& scheme) {
   // Windows 8 and later answer for a protocol with the user's own choice of browser
   // when asked so (ASSOCF_IS_PROTOCOL); earlier systems refuse that flag.
   constexpr ASSOCF kIsProtocol = static_cast<ASSOCF>(0x00001000);
+  static const auto assocQuery = SystemFunction<decltype(&AssocQueryStringW)>(L"shlwapi.dll", "AssocQueryStringW");
+  if (!assocQuery) return {};
   for (ASSOCF flags : {kIsProtocol | ASSOCF_NOTRUNCATE, static_cast<ASSOCF>(ASSOCF_NOTRUNCATE)}) {
     wchar_t path[MAX_PATH * 2] = L"";
     DWORD size = MAX_PATH * 2;
-    if (SUCCEEDED(AssocQueryStringW(flags, ASSOCSTR_EXECUTABLE, scheme.c_str(), L"open", path, &size))) return path;
+    if (SUCCEEDED(assocQuery(flags, ASSOCSTR_EXECUTABLE, scheme.c_str(), L"open", path, &size))) return path;
   }
   return {};
 }
@@ -52,7 +55,8 @@ class ShellBrowser : public AutomationObject {
       info.lpVerb = L"open";
       info.lpFile = address.c_str();
     }
-    if (!ShellExecuteExW(&info)) return false;
+    static const auto shellExecute = SystemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    if (!shellExecute || !shellExecute(&info)) return false;
     process_.reset(info.hProcess);  // null when the shell handed the address to a running browser
     navigated_ = true;
     return true;

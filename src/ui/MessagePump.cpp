@@ -55,9 +55,15 @@ void DoEvents() {
 
 std::function<void()> PacedDoEvents(unsigned everyMs) {
   // A look at the queue is a request to the window system (tens of microseconds under
-  // Wine); the tick count is a read of memory.
-  return [everyMs, looked = false, last = DWORD{0}]() mutable {
-    DWORD now = GetTickCount();
+  // Wine); the performance counter is a read of memory. (The tick count moves in steps
+  // of about 16 ms, which would stretch the pace to that.)
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  const LONGLONG ticksPerMs = frequency.QuadPart / 1000 > 0 ? frequency.QuadPart / 1000 : 1;
+  return [everyMs, ticksPerMs, looked = false, last = LONGLONG{0}]() mutable {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    LONGLONG now = counter.QuadPart / ticksPerMs;
     if (looked && now - last < everyMs) return;
     looked = true;
     last = now;

@@ -12,7 +12,7 @@ Window::~Window() {
 }
 
 bool Window::CreateTopLevel(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, HMENU menu,
-                            HWND owner) {
+                            HWND owner, SIZE size) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
   if (!GetClassInfoExW(instance, className, &wc)) {
@@ -26,8 +26,8 @@ bool Window::CreateTopLevel(const wchar_t* className, const wchar_t* caption, DW
     wc.lpszClassName = className;
     if (!RegisterClassExW(&wc)) return false;
   }
-  return CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                         owner, menu, instance, this) != nullptr;
+  return CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, owner,
+                         menu, instance, this) != nullptr;
 }
 
 void Window::Route(WORD notification, int id, std::function<void()> handler) {

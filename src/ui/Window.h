@@ -23,9 +23,11 @@ class Window {
   HWND hwnd() const { return hwnd_; }
 
  protected:
-  // Registers the class once (per name) and creates the window with this object.
+  // Registers the class once (per name) and creates the window with this object, at
+  // the system's default place and of `size` (outer, in pixels; the system's default
+  // size when not given).
   bool CreateTopLevel(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle, HMENU menu,
-                      HWND owner);
+                      HWND owner, SIZE size = {CW_USEDEFAULT, CW_USEDEFAULT});
 
   // Routes WM_COMMAND with this notification code from this control (or menu) id.
   void Route(WORD notification, int id, std::function<void()> handler);

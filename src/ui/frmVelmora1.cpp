@@ -4,6 +4,8 @@
 #include <commctrl.h>
 
 #include "app/AutoCheck.h"
+#include "app/MCommandGet.h"
+#include "base/ProgramFolder.h"
 #include "base/Texts.h"
 #include "base/Twips.h"
 #include "ui/ControlIds.h"
@@ -32,24 +34,33 @@ frmVelmora1::frmVelmora1() = default;
 frmVelmora1::~frmVelmora1() = default;
 
 bool frmVelmora1::Load() {
+  // The window of an automatic run (any argument text, as Form_Load decides) is never
+  // shown: it is made without the menu, the fonts and the controls, and the common
+  // controls library is never loaded. Only its timer and the log options are used.
+  const bool shown = ArgumentText(GetCommandLineW(), ProgramPath()).empty();
   dpi_ = ScreenDpi();
-  fontWindow_ = MakeFont(texts::kFontGothic, 9.75, false, dpi_);
-  fontPage_ = MakeFont(texts::kFontGothic, 12, true, dpi_);
-  fontBold_ = MakeFont(texts::kFontGothic, 9.75, true, dpi_);
-  fontPGothic_ = MakeFont(texts::kFontPGothic, 9.75, false, dpi_);
+  HMENU menu = nullptr;
+  if (shown) {
+    LoadCommonControls();
+    fontWindow_ = MakeFont(texts::kFontGothic, 9.75, false, dpi_);
+    fontPage_ = MakeFont(texts::kFontGothic, 12, true, dpi_);
+    fontBold_ = MakeFont(texts::kFontGothic, 9.75, true, dpi_);
+    fontPGothic_ = MakeFont(texts::kFontPGothic, 9.75, false, dpi_);
+    menu = CreateMenu();
+    AppendMenuW(menu, MF_STRING, ids::kMnuHelp, texts::kHelpMenu);
+    AppendMenuW(menu, MF_STRING, ids::kMnuVer, texts::kVersionMenu);
+  }
 
-  HMENU menu = CreateMenu();
-  AppendMenuW(menu, MF_STRING, ids::kMnuHelp, texts::kHelpMenu);
-  AppendMenuW(menu, MF_STRING, ids::kMnuVer, texts::kVersionMenu);
-  if (!CreateTopLevel(kMainClass, texts::kMainCaption, kMainStyle, WS_EX_CONTROLPARENT, menu, nullptr)) return false;
-
-  // The designed size: both pages side by side, the client area 6975 twips high.
+  // Made at its designed size: both pages side by side, the client area 6975 twips high.
   RECT rc{0, 0, TwipsToPixels(kDesignClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_)};
-  AdjustWindowRectEx(&rc, kMainStyle, TRUE, WS_EX_CONTROLPARENT);
-  SetWindowPos(hwnd(), nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER | SWP_NOMOVE);
-  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fontWindow_.get()), FALSE);
-
-  CreateControls();
+  AdjustWindowRectEx(&rc, kMainStyle, menu != nullptr, WS_EX_CONTROLPARENT);
+  if (!CreateTopLevel(kMainClass, texts::kMainCaption, kMainStyle, WS_EX_CONTROLPARENT, menu, nullptr,
+                      SIZE{rc.right - rc.left, rc.bottom - rc.top}))
+    return false;
+  if (shown) {
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fontWindow_.get()), FALSE);
+    CreateControls();
+  }
   RouteEvents();
   Timer1.Attach(hwnd(), ids::kTimer1, 100);
   Form_Load();
@@ -84,7 +95,8 @@ void frmVelmora1::CreateControls() {
   Label1[0] = Child(fraMain[0], WC_STATICW, texts::kHeadlineDrive, headline, ids::kLabel1_0, 240, 360, 5280, 435,
                     fontBold_.get());
   Frame1 = frame(fraMain[0], texts::kPickDriveStep, fontBold_.get(), CLR_DEFAULT, ids::kFrame1, 240, 960, 5295, 1215);
-  // Drive1 belongs here in the focus order; CreateInteractiveParts makes it.
+  Drive1 = Child(Frame1, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, ids::kDrive1, 240, 360, 2295,
+                 315 * 10, nullptr);
   lbl1 = Child(Frame1, WC_STATICW, texts::kFreeSizeCaption, label, ids::kLbl1, 3120, 405, 975, 195, nullptr);
   lblAki = Child(Frame1, WC_STATICW, texts::kFreeSizePlaceholder, SS_RIGHT | SS_NOPREFIX, ids::kLblAki, 3720, 400, 1455,
                  300, nullptr);
@@ -153,13 +165,6 @@ void frmVelmora1::CreateControls() {
 
   for (HWND box : txtSize) SendMessageW(box, EM_LIMITTEXT, 4, 0);
   tabColor_[0] = tabColor_[1] = kTabIdle;
-}
-
-void frmVelmora1::CreateInteractiveParts() {
-  // Placed among Frame1's children where the design order puts it, right below lbl1.
-  Drive1 = Child(Frame1, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, ids::kDrive1, 240, 360, 2295,
-                 315 * 10, nullptr);
-  SetWindowPos(Drive1, lbl1, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   FillDriveList();
   CreateTooltips();
 }

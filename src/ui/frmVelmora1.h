@@ -1,6 +1,7 @@
 // The main window: two pages (drive check and directory check) switched by two tab
 // buttons, a common row with the log options, and the menu bar. In an automatic run
-// it is created but never shown; only its timer and its controls' values are used.
+// it is created but never shown, without menu, fonts or controls; only its timer and
+// the log options (kept in the window object then) are used.
 //
 // The event handlers keep the names the system gives them; each subsystem's handlers
 // live in a file of their own (frmVelmora1_<subsystem>.cpp).
@@ -96,10 +97,8 @@ class frmVelmora1 : public Window {
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
+  // The controls, the drive list and the tooltips: only a window that is shown has them.
   void CreateControls();
-  // The drive list and the tooltips serve only a window that is shown: the
-  // interactive start makes them, an automatic run does without.
-  void CreateInteractiveParts();
   void CreateTooltips();
   void RouteEvents();
   void FillDriveList();
@@ -113,6 +112,8 @@ class frmVelmora1 : public Window {
   FontHandle fontBold_;
   FontHandle fontPGothic_;
   COLORREF tabColor_[2]{};
+  // The log options of a window without check boxes (an automatic run's).
+  int logOptions_[2]{};
   HWND tooltip_{};
   bool unloading_ = false;
   // An automatic run whose check has not yet ended: a close request waits for it.

@@ -2,7 +2,9 @@
 #include "app/AutoCheck.h"
 #include "app/AutoCheckSystem.h"
 #include "measure/MDir.h"
+#include "measure/MDirSizeChkPrefetch.h"
 #include "ui/Controls.h"
+#include "ui/MessagePump.h"
 #include "ui/frmVelmora1.h"
 
 namespace velmora::ui {
@@ -15,7 +17,8 @@ class FormHost : public AutoCheckHost {
 
   RootListing ListRoot(const std::wstring& rootPath) override { return ListDriveRoot(rootPath); }
   float AkiSizeDisp(const std::wstring& driveLetter) override { return form_.AkiSizeDisp(driveLetter); }
-  std::wstring DirFind(const std::wstring& path) override { return velmora::DirFind(path, kAttrDirectory); }
+  // Made by a worker: a lookup on a dead share holds up no message of the session's end.
+  std::wstring DirFind(const std::wstring& path) override { return DirFindOnWorker(path, kAttrDirectory, DoEvents); }
   float SiyouSizeDisp(const std::wstring& dirPath, bool& measured) override {
     return form_.SiyouSizeDisp(dirPath, &measured);
   }

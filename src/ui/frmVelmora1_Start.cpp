@@ -13,8 +13,11 @@
 namespace velmora::ui {
 
 void frmVelmora1::Form_Load() {
-  SetText(txtDir, FullPathGet(ProgramFolder()));
-  SetText(lblAki, L"");
+  // An automatic run's window has no controls to fill (Load makes none).
+  if (txtDir) {
+    SetText(txtDir, FullPathGet(ProgramFolder()));
+    SetText(lblAki, L"");
+  }
   IniRead();
   std::wstring args = ArgumentText(GetCommandLineW(), ProgramPath());
   if (!args.empty()) {
@@ -29,7 +32,6 @@ void frmVelmora1::Form_Load() {
     return;
   }
 
-  CreateInteractiveParts();
   ArgDisk.clear();
   ArgSize = 0;
   RECT frame0;

@@ -28,14 +28,20 @@ void frmVelmora1::IniWrite() {
 }
 
 int frmVelmora1::LogOption(int index) const {
+  if (!chkLog[index]) return logOptions_[index];
   return static_cast<int>(SendMessageW(chkLog[index], BM_GETCHECK, 0, 0));
 }
 
-// The log options' rules over the two check boxes.
+// The log options' rules over the two check boxes (or, in a window without them, the
+// values the boxes would hold).
 LogOptionRules frmVelmora1::LogOptionBoxes() {
-  return LogOptionRules(
-      [this](int index) { return LogOption(index); },
-      [this](int index, int value) { SendMessageW(chkLog[index], BM_SETCHECK, static_cast<WPARAM>(value), 0); });
+  return LogOptionRules([this](int index) { return LogOption(index); },
+                        [this](int index, int value) {
+                          if (chkLog[index])
+                            SendMessageW(chkLog[index], BM_SETCHECK, static_cast<WPARAM>(value), 0);
+                          else
+                            logOptions_[index] = value;
+                        });
 }
 
 bool frmVelmora1::SetLogOption(int index, int value) {

@@ -2,8 +2,11 @@
 // directories (8,421) with two files of 100 bytes in each leaf. Repeated automatic runs
 // must each end with the right record; the window's measurement must end with the size
 // in lblSiyou, also with a second click during the walk; closing the window or ending
-// the session during a walk must end the process with the settings saved. Every run
-// has a deadline: a walk that hangs fails the test instead of the suite.
+// the session during a walk must end the process with the settings saved. Trees made on
+// the Linux side: names Windows' path rules would read as others, measured as Linux
+// counts them; a listing that never returns, which the run waits out answering until
+// the session ends. Every run has a deadline: a walk that hangs fails the test instead
+// of the suite.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "Driver.h"
+#include "app/AutoCheck.h"
 #include "base/Codepage.h"
 #include "base/Texts.h"
 #include "ui/ControlIds.h"
@@ -180,6 +184,75 @@ TEST_F(BranchingTree, ClosingOrEndingTheSessionDuringAWalkEndsTheProcessWithSett
     EXPECT_EQ(process.WaitExit(10000), std::optional<DWORD>(0)) << row.name;
     EXPECT_TRUE(dir.Exists(L"Velmora.ini")) << row.name << ": the settings were not saved";
   }
+}
+
+// An automatic run of a tree as a copy from Linux or a Samba share brings it: "data."
+// beside "data", a trailing space, device names, a path beyond 260 characters. Each file
+// counts once: the logged size is what Linux counts (file lengths of distinct bits of
+// 64 KiB, so that a file missed or counted twice shows).
+TEST(LinuxTree, AnAutomaticRunLogsTheSizeLinuxCountsForNamesWindowsWouldRead) {
+  ProgramDir dir;
+  dir.Write(L"Velmora.ini", kCsvOn);
+  velmora::testing::TempDir trees(L"velmora-odd");
+  std::string unix = UnixPath(trees.Path());
+  if (unix.empty()) GTEST_SKIP() << "no Linux side under this system";
+  std::string truth;
+  const std::string script = "set -e; cd '" + unix +
+                             "'; mkdir odd; cd odd; k=65536; for n in data data. 'sp ' con aux nul com1 lpt1 "
+                             "\"$(printf 'l%.0s' $(seq 200))/$(printf 'm%.0s' $(seq 200))\"; do "
+                             "mkdir -p \"$n\"; truncate -s $k \"$n/f\"; k=$((k * 2)); done; cd ..; "
+                             "find odd -type f -printf '%s\\n' | awk '{s += $1} END {printf \"%07.2f\", s / 1048576}'";
+  ASSERT_EQ(RunLinuxShell(script, 30000, &truth), std::optional<int>(0)) << truth;
+  ASSERT_EQ(truth, "0031.94");
+  Process process(dir.Exe(), L"/DIR=" + trees.Path() + L"\\odd /SIZE=9999", dir.Path());
+  RunOutcome seen = RunToEnd(process, GetTickCount(), kRunDeadlineMs);
+  EXPECT_EQ(seen.exitCode, std::optional<DWORD>(0));
+  std::string log = dir.Read(L"odd.csv").value_or("");
+  EXPECT_NE(log.find(",odd," + truth + ",9999.00,OK\r\n"), std::string::npos) << log;
+}
+
+// A listing that never returns (a FUSE file system standing in for a dead share): the
+// automatic run waits for it answering every message, and ends when the session ends
+// with exit code 3 and no record, as any run the session cut short. (Under Wine the
+// process is gone only once the file system is: a thread inside a FUSE listing cannot
+// be stopped before. Windows cancels the listing when the process ends.)
+TEST(LinuxTree, ARunWaitingForAListingThatNeverReturnsEndsWithTheSession) {
+  ProgramDir dir;
+  dir.Write(L"Velmora.ini", kCsvOn);
+  velmora::testing::TempDir mount(L"velmora-fuse");
+  std::string unix = UnixPath(mount.Path()), output;
+  if (unix.empty()) GTEST_SKIP() << "no Linux side under this system";
+  std::optional<int> mounted =
+      RunLinuxShell("/usr/bin/python3 '" VELMORA_SLOWFS "' '" + unix + "' 3 120 >/dev/null 2>&1 & echo $! >'" + unix +
+                        ".pid'; for i in $(seq 50); do mountpoint -q '" + unix + "' && exit 0; sleep 0.1; done; exit 1",
+                    10000, &output);
+  struct Unmount {
+    std::string path;
+    void Now() {
+      if (!path.empty())
+        RunLinuxShell("umount -l '" + path + "'; kill -9 $(cat '" + path + ".pid'); rm -f '" + path + ".pid'", 10000);
+      path.clear();
+    }
+    ~Unmount() { Now(); }
+  } unmount{unix};
+  if (mounted != 0) GTEST_SKIP() << "no FUSE file system here (python3-fusepy, /dev/fuse, mount): " << output;
+
+  Process process(dir.Exe(), L"/DIR=" + mount.Path() + L"\\stuck /SIZE=1", dir.Path());
+  HWND main = process.WaitWindow(nullptr, texts::kMainCaption, 10000, false);
+  ASSERT_NE(main, nullptr);
+  Sleep(1000);  // the run is inside its walk, waiting for the listing
+  for (int i = 0; i < 20; ++i, Sleep(50)) {
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer)) << "probe " << i;
+  }
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  PostMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  Sleep(500);
+  unmount.Now();
+  EXPECT_EQ(process.WaitExit(10000), std::optional<DWORD>(kExitNotRun));
+  EXPECT_FALSE(dir.Exists(L"stuck.csv"));
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // and yield points, on trees held in memory.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -25,25 +27,42 @@ struct Entry {
   uint64_t id = 0;   // file ID
 };
 
-// A tree as listings by path; a path mapped to nothing cannot be listed. Records
-// what the walk asked, in order: "list <path>" and "yield".
+// A tree as listings by path; a path mapped to nothing cannot be opened, one in
+// `sameAs` is another directory again (a loop the system does not mark). A directory's
+// own identity is its "." entry's ID, else one made from its path. Records what the
+// walk asked, in order: "list <path>", "loop <path>" and "yield".
 class FakeTree : public DirWalkHost {
  public:
   std::map<std::wstring, std::vector<Entry>> dirs;
+  std::map<std::wstring, std::wstring> sameAs;
   std::vector<std::wstring> unlistable;
+  std::wstring broken, throwing;  // a listing that breaks off after one entry; one that throws
   std::vector<std::wstring> calls;
 
   bool Exists(const std::wstring& dirPath) override { return dirs.count(dirPath) > 0; }
-  DirListing List(const std::wstring& dirPath, const std::wstring& pattern) override {
-    calls.push_back(L"list " + dirPath);
+  DirListing List(const std::wstring& dirPath, const std::wstring& pattern, uint64_t reportedId,
+                  const DirsAbove& above) override {
     EXPECT_EQ(pattern, L"*.*");
     DirListing listing;
-    auto found = dirs.find(dirPath);
+    std::wstring real = sameAs.count(dirPath) ? sameAs[dirPath] : dirPath;
+    auto found = dirs.find(real);
     if (found == dirs.end()) return listing;
     for (const std::wstring& refused : unlistable)
-      if (refused == dirPath) return listing;
+      if (refused == dirPath) return calls.push_back(L"list " + dirPath), listing;
     listing.listed = true;
-    for (const Entry& e : found->second) AddListedEntry(listing, e.name, e.attributes, e.length, e.tag, e.id);
+    if (!KnownDirId(reportedId)) {
+      listing.id = DirId{std::hash<std::wstring>{}(real) | 1, 5};
+      for (const Entry& e : found->second)
+        if (e.name == L"." && KnownDirId(e.id)) listing.id.file = e.id;
+      listing.loop = above.Holds(listing.id);
+    }
+    calls.push_back((listing.loop ? L"loop " : L"list ") + dirPath);
+    if (listing.loop) return listing;
+    if (dirPath == throwing) throw std::bad_alloc();
+    for (const Entry& e : found->second) {
+      AddListedEntry(listing, e.name, e.attributes, e.length, e.tag, e.id);
+      if (dirPath == broken) return listing.broken = true, listing;
+    }
     return listing;
   }
   void ProcessMessages() override { calls.push_back(L"yield"); }
@@ -141,12 +160,32 @@ TEST(DirWalk, UnlistableDirectoriesCountNothingAndTheWalkGoesOn) {
   EXPECT_EQ(t.Listed(), std::vector<std::wstring>{L"C:\\T"});
 }
 
+TEST(DirWalk, ABrokenListingOrAnExceptionAnywhereLeavesTheTreeNotMeasured) {
+  struct Row {
+    const wchar_t* broken;
+    const wchar_t* throwing;
+  } rows[] = {
+      {L"C:\\T", L""}, {L"C:\\T\\b", L""}, {L"C:\\T\\b\\c", L""}, {L"C:\\T\\a", L""},
+      {L"", L"C:\\T"}, {L"", L"C:\\T\\b"}, {L"", L"C:\\T\\b\\c"}, {L"", L"C:\\T\\a"},
+  };
+  for (const Row& row : rows) {
+    FakeTree t = SampleTree();
+    t.broken = row.broken;
+    t.throwing = row.throwing;
+    double bytes = -1;
+    EXPECT_FALSE(DirSizeChk(velmora::SizeUnit::kBytes, L"C:\\T", L"*.*", true, bytes, t)) << row.broken << row.throwing;
+    std::wstring last = *row.broken ? row.broken : row.throwing;
+    EXPECT_EQ(t.Listed().back(), last) << "the walk went on after the failure";
+  }
+}
+
 TEST(DirWalk, EntersPlaceholdersButNoLinkAndNoDirectoryAboveItself) {
   constexpr uint32_t kReparseDir = kDir | kAttrReparsePoint;
   struct Row {
     const char* name;
     Entry entry;  // in C:\T\b\c, beside the file y
     bool entered;
+    const wchar_t* sameAs = nullptr;  // the directory that C:\T\b\c\s really is
   } rows[] = {
       {"plain directory", {L"s", kDir, 0, 0, 50}, true},
       {"cloud-file placeholder", {L"s", kReparseDir, 0, 0x9000001A, 50}, true},
@@ -159,6 +198,9 @@ TEST(DirWalk, EntersPlaceholdersButNoLinkAndNoDirectoryAboveItself) {
       {"the directory itself again", {L"s", kDir, 0, 0, 30}, false},
       {"a sibling's identity is no loop", {L"s", kDir, 0, 0, 40}, true},
       {"no identity reported", {L"s", kDir, 0, 0, 0}, true},
+      {"the measured directory again, no identity listed", {L"s", kDir, 0, 0, 0}, false, L"C:\\T"},
+      {"its parent again, no identity listed", {L"s", kDir, 0, 0, 0}, false, L"C:\\T\\b"},
+      {"the directory itself again, no identity listed", {L"s", kDir, 0, 0, ~0ull}, false, L"C:\\T\\b\\c"},
   };
   for (const Row& row : rows) {
     FakeTree t;
@@ -167,37 +209,59 @@ TEST(DirWalk, EntersPlaceholdersButNoLinkAndNoDirectoryAboveItself) {
     t.dirs[L"C:\\T\\b\\c"] = {{L".", kDir, 0, 0, 30}, {L"y", kFile, 2}, row.entry};
     t.dirs[L"C:\\T\\b\\c\\s"] = {{L"inner", kFile, 1000}};
     t.dirs[L"C:\\T\\a"] = {{L"z", kFile, 5}};
+    if (row.sameAs) t.sameAs[L"C:\\T\\b\\c\\s"] = row.sameAs;
     double bytes = 0;
     ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"C:\\T", L"*.*", true, bytes, t)) << row.name;
     EXPECT_EQ(bytes, row.entered ? 1007 : 7) << row.name;
   }
 }
 
-// A directory that holds itself twice under two names, as a loop over a network share
-// shows it: every level has the same identity.
-class EndlessLoop : public DirWalkHost {
+// A chain of real directories R, R\d, R\d\d, ..., each holding a file of 1 byte, the
+// next one, and two entries the system does not mark as links: x leads back to R, y to
+// the directory itself (as a loop over a network share shows them). The listings report
+// file IDs, or none; a directory's own identity then comes from the directory.
+class UnmarkedLoops : public DirWalkHost {
  public:
+  UnmarkedLoops(int depth, bool ids) : depth_(depth), ids_(ids) {}
   bool Exists(const std::wstring&) override { return true; }
-  DirListing List(const std::wstring&, const std::wstring&) override {
-    ++lists;
+  DirListing List(const std::wstring& dirPath, const std::wstring&, uint64_t reportedId,
+                  const DirsAbove& above) override {
+    int level = 0;
+    for (size_t i = 1; i < dirPath.size(); i += 2)
+      level = dirPath[i + 1] == L'd' ? level + 1 : dirPath[i + 1] == L'x' ? 0 : level;
     DirListing listing;
     listing.listed = true;
-    AddListedEntry(listing, L".", kDir, 0, 0, 77);
-    AddListedEntry(listing, L"f", kFile, 3);
-    AddListedEntry(listing, L"x", kDir, 0, 0, 77);
-    AddListedEntry(listing, L"y", kDir, 0, 0, 77);
+    if (!KnownDirId(reportedId)) {
+      listing.id = DirId{100u + level, 3};
+      if ((listing.loop = above.Holds(listing.id))) return listing;
+    }
+    ++lists;
+    auto id = [this](int of) { return ids_ ? 100u + of : 0u; };
+    AddListedEntry(listing, L".", kDir, 0, 0, id(level));
+    AddListedEntry(listing, L"f", kFile, 1);
+    if (level < depth_) AddListedEntry(listing, L"d", kDir, 0, 0, id(level + 1));
+    AddListedEntry(listing, L"x", kDir, 0, 0, id(0));
+    AddListedEntry(listing, L"y", kDir, 0, 0, id(level));
     return listing;
   }
   void ProcessMessages() override {}
   int lists = 0;
+
+ private:
+  int depth_;
+  bool ids_;
 };
 
 TEST(DirWalk, ALoopTheSystemDoesNotMarkEnds) {
-  EndlessLoop loop;
-  double bytes = 0;
-  ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"\\\\srv\\share\\loop", L"*.*", true, bytes, loop));
-  EXPECT_EQ(bytes, 3);
-  EXPECT_EQ(loop.lists, 1);
+  for (int depth : {0, 1, 12}) {
+    for (bool ids : {true, false}) {
+      UnmarkedLoops loops(depth, ids);
+      double bytes = 0;
+      ASSERT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"R", L"*.*", true, bytes, loops)) << depth << ids;
+      EXPECT_EQ(bytes, depth + 1) << depth << ids;
+      EXPECT_EQ(loops.lists, depth + 1) << "each real directory is listed once; depth " << depth << ids;
+    }
+  }
 }
 
 TEST(DirWalk, YieldsOncePerDirectoryPer101EntriesAndPer101Descents) {
@@ -238,7 +302,7 @@ class DeepChain : public DirWalkHost {
  public:
   explicit DeepChain(size_t depth) : depth_(depth) {}
   bool Exists(const std::wstring&) override { return true; }
-  DirListing List(const std::wstring& dirPath, const std::wstring&) override {
+  DirListing List(const std::wstring& dirPath, const std::wstring&, uint64_t, const DirsAbove&) override {
     DirListing listing;
     listing.listed = true;
     AddListedEntry(listing, L"f", kFile, 1);

@@ -1,9 +1,10 @@
 // The listing workers' scheduling, shaken: thousands of walks over random trees that
-// branch at every level, with random listing latencies, listings that fail, caps of 1,
-// 2 and 512, walks that stop early and walks nested in the message processing. Every
-// run must end, give the order, sums and yields of the plain single-thread walk, list
-// each directory once and leave no worker running. A watchdog ends the program with a
-// message when a run does not finish.
+// branch at every level, with random listing latencies, listings that fail, break off
+// or throw, loops with and without identities in the listings, caps of 1, 2 and 512,
+// walks that stop early and walks nested in the message processing. Every run must end,
+// give the order, sums and yields of the plain single-thread walk, list each directory
+// once, never on the walk's thread, and leave no worker running. A watchdog ends the
+// program with a message when a run does not finish.
 //
 // Built with ThreadSanitizer (preset tsan) it runs thousands of walks; in the ASan unit
 // build a few hundred. VELMORA_WALK_RUNS sets the count, VELMORA_WALK_SECONDS runs for
@@ -144,19 +145,32 @@ struct Node {
   int latency = 0;  // 0 none, 1 microseconds, 2 milliseconds
   bool throws = false;
   bool refused = false;
+  bool broken = false;
 };
 
 struct Tree {
   std::vector<Node> nodes;
   std::unordered_map<std::wstring, int> byPath;
+  std::unordered_map<std::wstring, int> loops;   // entries that are a directory above again, unmarked
   std::unique_ptr<std::atomic<int>[]> listings;  // per node, in the run under test
   std::atomic<int> strangers{0};                 // listings of paths that are no directory of the tree
+  std::atomic<int> onWalkThread{0};              // listings made on the walk's thread
 
   void ResetCounts() {
     for (size_t i = 0; i < nodes.size(); ++i) listings[i] = 0;
     strangers = 0;
+    onWalkThread = 0;
+  }
+  // The directory a path names, following unmarked loops; -1 for none.
+  int Find(const std::wstring& path) const {
+    auto found = byPath.find(path);
+    if (found != byPath.end()) return found->second;
+    auto loop = loops.find(path);
+    return loop == loops.end() ? -1 : loop->second;
   }
 };
+
+std::thread::id walkThread;
 
 // A tree of `count` directories at most `maxDepth` deep. Each new directory goes under
 // the newest one (making depth) or under a random one (making breadth), so that the
@@ -206,13 +220,16 @@ std::shared_ptr<Tree> MakeTree(std::mt19937_64& rnd, int count, int maxDepth) {
       // A plain directory that is one of the directories above (or this one).
       const Node* up = &n;
       for (int steps = static_cast<int>(rnd() % (n.depth + 1)); steps > 0; --steps) up = &nodes[up->parent];
-      n.entries.push_back(Entry{L"loop", kDir, 0, 0, up->id});
+      bool marked = rnd() % 2 == 0;  // its listing reports its identity, or none
+      n.entries.push_back(Entry{L"loop", kDir, 0, 0, marked ? up->id : 0});
+      if (!marked) tree->loops.emplace(n.path + L"\\loop", static_cast<int>(up - nodes.data()));
     }
     std::shuffle(n.entries.begin() + 2, n.entries.end(), rnd);
     if (latencyMode == 1) n.latency = rnd() % 2 ? 1 : 0;
     if (latencyMode == 2) n.latency = rnd() % 200 == 0 ? 2 : rnd() % 2;
     n.throws = failures && rnd() % 40 == 0;
     n.refused = failures && rnd() % 40 == 0;
+    n.broken = failures && rnd() % 40 == 0;
     tree->byPath.emplace(n.path, static_cast<int>(i));
   }
   tree->listings = std::make_unique<std::atomic<int>[]>(nodes.size());
@@ -220,31 +237,55 @@ std::shared_ptr<Tree> MakeTree(std::mt19937_64& rnd, int count, int maxDepth) {
   return tree;
 }
 
+// Whether the directory is one above it, told by its own identity where its parent's
+// listing gave none: then it is not listed.
+bool IsLoop(const Node& n, uint64_t reportedId, const DirsAbove& above, DirListing& listing) {
+  if (KnownDirId(reportedId)) return false;
+  listing.id = DirId{n.id, 1};
+  return listing.loop = above.Holds(listing.id);
+}
+
 DirListing ListingOf(const Node& n) {
   if (n.throws) throw std::runtime_error("listing failed");
   DirListing listing;
   if (n.refused) return listing;
   listing.listed = true;
-  for (const Entry& e : n.entries) AddListedEntry(listing, e.name, e.attributes, e.length, e.tag, e.id);
+  for (const Entry& e : n.entries) {
+    AddListedEntry(listing, e.name, e.attributes, e.length, e.tag, e.id);
+    if (n.broken && listing.entries == 3) return listing.broken = true, listing;
+  }
   return listing;
 }
 
-// The listing as a worker or the walk makes it: counted, and as slow as the directory.
-DirListing ListCounted(Tree& tree, const std::wstring& path) {
-  auto found = tree.byPath.find(path);
-  if (found == tree.byPath.end()) {
+DirListing ListingOf(const Node& n, uint64_t reportedId, const DirsAbove& above) {
+  DirListing listing;
+  if (n.refused) return listing;
+  if (IsLoop(n, reportedId, above, listing)) return listing.listed = true, listing;
+  DirId own = listing.id;
+  listing = ListingOf(n);
+  if (!KnownDirId(reportedId)) listing.id = own;
+  return listing;
+}
+
+// The listing as a worker makes it: counted, and as slow as the directory.
+DirListing ListCounted(Tree& tree, const std::wstring& path, uint64_t reportedId, const DirsAbove& above) {
+  if (std::this_thread::get_id() == walkThread) ++tree.onWalkThread;
+  int index = tree.Find(path);
+  if (index < 0) {
     ++tree.strangers;
     return DirListing{};
   }
-  const Node& n = tree.nodes[found->second];
-  ++tree.listings[found->second];
+  const Node& n = tree.nodes[index];
+  DirListing loop;
+  if (!n.refused && IsLoop(n, reportedId, above, loop)) return loop.listed = true, loop;
+  ++tree.listings[index];
   uint64_t seed = std::hash<std::wstring>{}(path);
   if (n.latency == 1) {  // a few microseconds, spent giving the processor away
     auto until = Clock::now() + std::chrono::microseconds(seed % 20);
     while (Clock::now() < until) std::this_thread::yield();
   }
   if (n.latency == 2) std::this_thread::sleep_for(std::chrono::microseconds(1000 + seed % 2000));
-  return ListingOf(n);
+  return ListingOf(n, reportedId, above);
 }
 
 struct StopWalk {};
@@ -263,9 +304,10 @@ class Host : public DirWalkHost {
  public:
   Host(Lister list, int stopAt) : list_(std::move(list)), stopAt_(stopAt) {}
   bool Exists(const std::wstring&) override { return true; }
-  DirListing List(const std::wstring& dirPath, const std::wstring&) override {
+  DirListing List(const std::wstring& dirPath, const std::wstring&, uint64_t reportedId,
+                  const DirsAbove& above) override {
     seen.order.push_back(dirPath);
-    return list_(dirPath);
+    return list_(dirPath, reportedId, above);
   }
   void ProcessMessages() override {
     ++seen.yields;
@@ -284,7 +326,9 @@ WalkSeen Walk(DirWalkHost& host, WalkSeen& seen) {
 }
 
 WalkSeen Reference(const Tree& tree, int stopAt) {
-  auto list = [&tree](const std::wstring& path) { return ListingOf(tree.nodes[tree.byPath.at(path)]); };
+  auto list = [&tree](const std::wstring& path, uint64_t reportedId, const DirsAbove& above) {
+    return ListingOf(tree.nodes[tree.Find(path)], reportedId, above);
+  };
   Host<decltype(list)> host(list, stopAt);
   return Walk(host, host.seen);
 }
@@ -325,9 +369,10 @@ void CheckRun(const RunConfig& config, const std::shared_ptr<Tree>& shared, int 
       }
     };
     // The workers keep the tree alive: one may still be inside a listing after the walk.
-    Scheduler scheduler([shared](const std::wstring& path) { return ListCounted(*shared, path); }, true, config.workers,
-                        pump, config.cap);
-    auto take = [&scheduler](const std::wstring& path) { return scheduler.Take(path); };
+    Scheduler scheduler([shared](const std::wstring& path, uint64_t reportedId,
+                                 const DirsAbove& above) { return ListCounted(*shared, path, reportedId, above); },
+                        true, config.workers, pump, config.cap);
+    auto take = [&scheduler](const std::wstring& path, uint64_t, const DirsAbove&) { return scheduler.Take(path); };
     Host<decltype(take)> host(take, config.stopAt);
     seen = Walk(host, host.seen);
   }
@@ -337,11 +382,16 @@ void CheckRun(const RunConfig& config, const std::shared_ptr<Tree>& shared, int 
   EXPECT_EQ(seen.order, expected.order);
   if (nesting == 0) AwaitNoWorkers();  // the workers end on their own once the walk is over
   EXPECT_EQ(tree.strangers, 0) << "a worker listed a directory that is no directory of the tree";
-  int twice = 0, taken = 0;
+  EXPECT_EQ(tree.onWalkThread, 0) << "the walk's thread listed a directory";
+  int twice = 0, taken = 0, loops = 0;
   for (size_t i = 0; i < tree.nodes.size(); ++i) twice += tree.listings[i] > 1;
-  for (const std::wstring& path : seen.order) taken += tree.listings[tree.byPath.at(path)] == 1;
+  for (const std::wstring& path : seen.order) {
+    bool loop = tree.loops.count(path) > 0;
+    loops += loop;
+    taken += !loop && tree.listings[tree.Find(path)] == 1;
+  }
   EXPECT_EQ(twice, 0) << "directories listed more than once";
-  EXPECT_EQ(taken, static_cast<int>(seen.order.size())) << "every directory the walk took was listed once";
+  EXPECT_EQ(taken + loops, static_cast<int>(seen.order.size())) << "every directory the walk took was listed once";
 }
 
 int EnvInt(const char* name, int otherwise) {
@@ -361,6 +411,7 @@ TEST(ListingScheduler, RandomWalksEndWithThePlainWalksOrderSumsAndYields) {
   if (seed == 0) seed = static_cast<uint64_t>(Clock::now().time_since_epoch().count()) % 1000000007u;
   std::printf("walks from seed %llu (VELMORA_WALK_SEED repeats them)\n", static_cast<unsigned long long>(seed));
   Watchdog watchdog(std::chrono::seconds(20));
+  walkThread = std::this_thread::get_id();
   const size_t caps[] = {1, 2, 512};
   auto start = Clock::now();
   int done = 0, largest = 0;
@@ -388,74 +439,69 @@ TEST(ListingScheduler, RandomWalksEndWithThePlainWalksOrderSumsAndYields) {
   std::printf("%d walks (largest %d directories) in %.1f s\n", done, largest, elapsed);
 }
 
-// A worker inside a listing that does not return (an unresponsive network share) holds
-// up neither the walk's end nor the scheduler's destruction; it ends when the listing
-// returns.
-TEST(ListingScheduler, AStuckWorkerDelaysNeitherTheWalkNorItsEnd) {
+// A listing that never returns (an unresponsive network share): the walk waiting for
+// it keeps processing messages until one of them ends it (the session's end), and
+// neither that end nor the scheduler's waits for the stuck worker, which ends when its
+// listing returns. The same for a lookup made on a worker.
+TEST(ListingScheduler, AListingThatNeverReturnsHoldsUpNeitherTheMessagesNorTheEnd) {
   Watchdog watchdog(std::chrono::seconds(20));
-  watchdog.Stage("a walk stopped while a worker is stuck in a listing");
-  std::mt19937_64 rnd(7);
-  std::shared_ptr<Tree> tree = MakeTree(rnd, 1, 1);
-  tree->nodes.reserve(11);
-  Node& root = tree->nodes[0];
-  root.entries = {Entry{L".", kDir, 0, 0, 1}};
-  root.throws = root.refused = false;
-  root.latency = 0;
-  for (int i = 0; i < 10; ++i) {
-    std::wstring name = L"c" + std::to_wstring(i);
-    tree->nodes[0].entries.push_back(Entry{name, kDir, 0, 0, 0});
-    Node child;
-    child.path = L"R\\" + name;
-    child.depth = 1;
-    child.entries = {Entry{L"f", kFile, 10, 0, 0}};
-    tree->byPath.emplace(child.path, static_cast<int>(tree->nodes.size()));
-    tree->nodes.push_back(child);
-  }
-  std::mutex m;
-  std::condition_variable cv;
-  bool stuckStarted = false, release = false;
-  DirLister lister = [&](const std::wstring& path) {
-    if (path == L"R\\c5") {
-      std::unique_lock<std::mutex> lock(m);
-      stuckStarted = true;
-      cv.notify_all();
-      cv.wait(lock, [&] { return release; });
-    }
-    return ListingOf(tree->nodes[tree->byPath.at(path)]);
-  };
-  int alive = -1;
-  {
-    Scheduler scheduler(lister, true, 2, [] {});
-    int entered = 0;
-    struct StoppingHost : DirWalkHost {
-      Scheduler& s;
-      int& entered;
-      std::function<void()> onSecond;
-      StoppingHost(Scheduler& s, int& entered, std::function<void()> onSecond)
-          : s(s), entered(entered), onSecond(std::move(onSecond)) {}
-      bool Exists(const std::wstring&) override { return true; }
-      DirListing List(const std::wstring& path, const std::wstring&) override { return s.Take(path); }
-      void ProcessMessages() override {
-        if (++entered == 2) onSecond();  // before the walk takes c0
-        if (entered >= 3) throw StopWalk{};
+  struct Row {
+    const wchar_t* stuck;  // the listing that does not return; empty: a lookup on a worker
+    double bytes;          // summed before the walk ends
+  } rows[] = {{L"R", 0}, {L"R\\c5", 50}, {L"", 0}};
+  for (const Row& row : rows) {
+    watchdog.Stage("a walk waiting for a listing that does not return");
+    std::mutex m;
+    std::condition_variable cv;
+    bool release = false;
+    DirLister lister = [&](const std::wstring& path, uint64_t, const DirsAbove&) {
+      if (path == row.stuck) {
+        std::unique_lock<std::mutex> lock(m);
+        cv.wait(lock, [&] { return release; });
       }
-    } host(scheduler, entered, [&] {
-      std::unique_lock<std::mutex> lock(m);
-      cv.wait(lock, [&] { return stuckStarted; });
-    });
-    double bytes = 0;
-    EXPECT_TRUE(DirSizeChk(velmora::SizeUnit::kBytes, L"R", L"*.*", true, bytes, host));
-    EXPECT_EQ(bytes, 10);  // c0 only
+      DirListing listing;
+      listing.listed = true;
+      for (int i = 0; path == L"R" && i < 10; ++i) AddListedEntry(listing, L"c" + std::to_wstring(i), kDir, 0);
+      if (path != L"R") AddListedEntry(listing, L"f", kFile, 10);
+      return listing;
+    };
+    int pumps = 0;
+    double longestGapMs = 0;
+    auto last = Clock::now();
+    auto pump = [&] {
+      longestGapMs = std::max(longestGapMs, std::chrono::duration<double, std::milli>(Clock::now() - last).count());
+      last = Clock::now();
+      if (++pumps == 30) throw StopWalk{};  // the session ends
+    };
+    double bytes = -1;
+    if (*row.stuck) {
+      Scheduler scheduler(lister, true, 3, pump);
+      auto take = [&scheduler](const std::wstring& path, uint64_t, const DirsAbove&) { return scheduler.Take(path); };
+      Host<decltype(take)> host(take, 0);
+      EXPECT_FALSE(DirSizeChk(velmora::SizeUnit::kBytes, L"R", L"*.*", true, bytes, host)) << row.stuck;
+    } else {
+      auto stuckCall = [&] {
+        std::unique_lock<std::mutex> lock(m);
+        cv.wait(lock, [&] { return release; });
+        return true;
+      };
+      EXPECT_THROW((CallOnWorker<StdSync, bool>(stuckCall, pump)), StopWalk);
+      bytes = 0;
+    }
+    EXPECT_EQ(pumps, 30) << row.stuck;
+    EXPECT_EQ(bytes, row.bytes) << row.stuck;
+    EXPECT_LT(longestGapMs, 2000) << row.stuck;
+    std::printf("waiting for a listing that does not return: %d pumps, longest gap %.1f ms (every %u ms wanted)\n",
+                pumps, longestGapMs, kPumpEveryMs);
+    EXPECT_GE(ListingWorkersAlive(), 1) << "the stuck worker still runs after the walk is gone";
+    {
+      std::lock_guard<std::mutex> lock(m);
+      release = true;
+    }
+    cv.notify_all();
+    watchdog.Stage("the stuck worker ending after its listing returned");
+    AwaitNoWorkers();
   }
-  alive = ListingWorkersAlive();
-  EXPECT_GE(alive, 1) << "the stuck worker still runs after the scheduler is gone";
-  {
-    std::lock_guard<std::mutex> lock(m);
-    release = true;
-  }
-  cv.notify_all();
-  watchdog.Stage("the stuck worker ending after its listing returned");
-  AwaitNoWorkers();
 }
 
 }  // namespace
