@@ -12,8 +12,6 @@
 //
 // Result: 1 when the link file was written, 0 otherwise. A destination that leads to no
 // existing folder is refused; no folder is created.
-//
-// The uninstaller's helpers (fDeleteLinksToW, fDeleteCheckLogsW) are in SetupCleanup.cpp.
 #include <windows.h>
 
 #include <optional>

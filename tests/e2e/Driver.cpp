@@ -503,6 +503,48 @@ std::vector<std::wstring> StaticTexts(HWND dialog) {
   return texts;
 }
 
+namespace {
+
+struct DialogTextSearch {
+  std::wstring text;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialogWith(HWND top, LPARAM param) {
+  auto* search = reinterpret_cast<DialogTextSearch*>(param);
+  if (!IsWindowVisible(top) || ClassOf(top) != L"#32770") return TRUE;
+  std::vector<std::wstring> texts = StaticTexts(top);
+  texts.push_back(Text(top));
+  for (const std::wstring& t : texts) {
+    if (t.find(search->text) == std::wstring::npos) continue;
+    search->found = top;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindChildWith(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<DialogTextSearch*>(param);
+  if (Text(child) != search->text) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND WaitDialogWith(const std::wstring& text, DWORD timeoutMs) {
+  DialogTextSearch search{text};
+  Eventually([&] { return EnumWindows(FindDialogWith, reinterpret_cast<LPARAM>(&search)), search.found != nullptr; },
+             timeoutMs);
+  return search.found;
+}
+
+HWND ChildWithText(HWND top, const std::wstring& text) {
+  DialogTextSearch search{text};
+  EnumChildWindows(top, FindChildWith, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 bool ChooseFolder(const Process& process, HWND dialog, const std::wstring& path) {
   // The dialog reads the path from its own process's memory.
   KernelHandle owned(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process.Id()));

@@ -147,6 +147,12 @@ bool SaveScreenshot(const std::wstring& bmpPath, HWND window = nullptr);
 HWND WaitFolderDialog(const Process& process, DWORD timeoutMs);
 // The texts of a dialog's Static children, in order.
 std::vector<std::wstring> StaticTexts(HWND dialog);
+// A visible dialog of any process (a setup program, an uninstaller, their message
+// boxes) whose caption or the text of one of its Static children contains `text`,
+// waiting up to the time; null when none came.
+HWND WaitDialogWith(const std::wstring& text, DWORD timeoutMs);
+// The child window of `top` whose text is exactly `text`, or null.
+HWND ChildWithText(HWND top, const std::wstring& text);
 // Selects `path` in the folder dialog and confirms it, as a user's choice would.
 bool ChooseFolder(const Process& process, HWND dialog, const std::wstring& path);
 // Presses Cancel.

@@ -1,7 +1,8 @@
 # Release check of the setup program: a program of the build's own kind (a 32-bit PE,
 # machine 0x14c, for the shipped one), a manifest that asks for no elevation, and the
-# same files as the zip, byte for byte. Run with
-#   cmake -DSETUP=<setup.exe> -DZIP=<zip> -DARCH=win32|win64 -DSEVENZIP=<7zz> -DWORK=<dir> -P CheckInstaller.cmake
+# same files as the zip, byte for byte, and beside them the uninstaller that was built. Run with
+#   cmake -DSETUP=<setup.exe> -DZIP=<zip> -DUNINSTALLER=<Uninstall.exe> -DARCH=win32|win64 -DSEVENZIP=<7zz>
+#         -DWORK=<dir> -P CheckInstaller.cmake
 cmake_minimum_required(VERSION 3.21)
 
 # The PE header: "PE\0\0", then the machine.
@@ -44,8 +45,16 @@ file(GLOB_RECURSE zipped RELATIVE ${WORK}/zip/Velmora ${WORK}/zip/Velmora/*)
 file(GLOB_RECURSE packed RELATIVE ${WORK}/setup ${WORK}/setup/*)
 set(installed "")
 foreach(name IN LISTS packed)
-  if(name MATCHES "^\\$PLUGINSDIR/" OR name STREQUAL "Uninstall.exe")
-    continue()  # the installer's own plug-ins; the uninstaller it writes
+  if(name MATCHES "^\\$PLUGINSDIR/")
+    continue()  # the installer's own plug-ins and helper, never installed
+  endif()
+  if(name STREQUAL "Uninstall.exe.new")
+    file(SHA256 ${WORK}/setup/${name} a)
+    file(SHA256 ${UNINSTALLER} b)
+    if(NOT a STREQUAL b)
+      message(FATAL_ERROR "${SETUP} installs another Uninstall.exe than ${UNINSTALLER}")
+    endif()
+    continue()
   endif()
   if(NOT name MATCHES "\\.new$")
     message(FATAL_ERROR "${SETUP} installs ${name}, which is not in the zip")

@@ -3,8 +3,11 @@
 // installed-programs entry read back; the installed program's automatic check and its
 // start-up shortcut made through the window; an upgrade that keeps the settings and the
 // logs byte for byte and waits for a running check; the silent uninstall, which removes
-// exactly what Velmora put on the system. Also the uninstaller's helpers in
-// vb6stkit.dll on their own.
+// exactly what Velmora put on the system. Then every way they must not do harm: folders
+// and /D= texts refused before anything is written, upgrades that meet a held, read-only
+// or leftover file, a killed run or a full disk and leave exactly one version, and a
+// silent uninstall that ends only when done and says 2 when it did not finish. Also the
+// uninstaller's link and log helpers on their own.
 //
 // Runs in a throw-away copy of the Wine prefix (setup-test.sh): the installs, registry
 // entries and links never reach the prefix the other tests share.
@@ -15,15 +18,21 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Driver.h"
+#include "SetupCleanup.h"
+#include "SetupFolder.h"
 #include "ShellLinks.h"
 #include "TempDir.h"
+#include "TinyDrive.h"
+#include "UninstallTexts.h"
 #include "base/Codepage.h"
+#include "base/Handle.h"
 #include "base/Texts.h"
 #include "ui/ControlIds.h"
 
@@ -36,6 +45,8 @@ using velmora::testing::KnownFolder;
 using velmora::testing::ReadBytes;
 using velmora::testing::ReadLink;
 using velmora::testing::WriteBytes;
+namespace setup = velmora::setup;
+namespace uninstall = velmora::uninstall;
 
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
 constexpr DWORD kSetupTimeoutMs = 120000;
@@ -114,12 +125,14 @@ bool KeyExists() {
 }
 
 // Runs a program and waits until it and every process it started have ended (the
-// uninstaller runs on from a copy of itself): its exit code, nothing on a timeout.
+// uninstaller leaves the deletion of its own file to a helper): its exit code, nothing
+// on a timeout. `atExit` looks at the system the moment the program itself has ended.
 struct Ran {
   std::optional<DWORD> exitCode;
   DWORD milliseconds = 0;
 };
-Ran RunAll(const std::wstring& exe, const std::wstring& args, DWORD timeoutMs = kSetupTimeoutMs) {
+Ran RunAll(const std::wstring& exe, const std::wstring& args, DWORD timeoutMs = kSetupTimeoutMs,
+           const std::function<void()>& atExit = nullptr) {
   Ran ran;
   DWORD start = GetTickCount();
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -139,6 +152,8 @@ Ran RunAll(const std::wstring& exe, const std::wstring& args, DWORD timeoutMs = 
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
     ran.exitCode = code;
+    ran.milliseconds = GetTickCount() - start;
+    if (atExit) atExit();
     for (;;) {  // its children
       JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
       if (!inJob || !QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr) ||
@@ -154,7 +169,6 @@ Ran RunAll(const std::wstring& exe, const std::wstring& args, DWORD timeoutMs = 
     TerminateProcess(pi.hProcess, 99);
   }
   TerminateJobObject(job, 99);
-  ran.milliseconds = GetTickCount() - start;
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   CloseHandle(job);
@@ -173,37 +187,6 @@ bool SaveLink(const std::wstring& path, const std::wstring& target, const std::w
   if (file) file->Release();
   link->Release();
   return saved;
-}
-
-struct DialogSearch {
-  std::wstring text;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindDialog(HWND top, LPARAM param) {
-  auto* search = reinterpret_cast<DialogSearch*>(param);
-  wchar_t className[64] = L"";
-  GetClassNameW(top, className, 64);
-  if (!IsWindowVisible(top) || std::wstring(className) != L"#32770") return TRUE;
-  std::vector<std::wstring> texts = StaticTexts(top);
-  texts.push_back(Text(top));
-  for (const std::wstring& t : texts) {
-    if (t.find(search->text) != std::wstring::npos) {
-      search->found = top;
-      return FALSE;
-    }
-  }
-  return TRUE;
-}
-
-// A visible dialog window of any process (the uninstaller runs on as a copy of itself)
-// whose caption, or the text of one of its Static children, contains `text`.
-HWND WaitDialogWith(const std::wstring& text, DWORD timeoutMs) {
-  DialogSearch search{text};
-  for (DWORD start = GetTickCount();; Sleep(100)) {
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-    if (search.found || GetTickCount() - start >= timeoutMs) return search.found;
-  }
 }
 
 // Presses a wizard button (1 = next / install / close) and waits for `done`.
@@ -253,17 +236,45 @@ class Setup : public ::testing::Test {
     EXPECT_FALSE(Exists(dir + L"\\images"));
   }
 
-  Ran Install(const std::wstring& dir = L"") {
-    Ran ran = RunAll(SetupExe(), dir.empty() ? L"/S" : L"/S /D=" + dir);
-    std::printf("setup /S: exit %d in %lu ms\n", ran.exitCode ? static_cast<int>(*ran.exitCode) : -1,
-                static_cast<unsigned long>(ran.milliseconds));
+  Ran Install(const std::wstring& dir = L"") { return InstallWith(dir.empty() ? L"/S" : L"/S /D=" + dir); }
+  Ran InstallWith(const std::wstring& args) {
+    Ran ran = RunAll(SetupExe(), args);
+    std::printf("setup %s: exit %d in %lu ms\n", Narrow(args).c_str(),
+                ran.exitCode ? static_cast<int>(*ran.exitCode) : -1, static_cast<unsigned long>(ran.milliseconds));
     return ran;
   }
-  Ran Uninstall(const std::wstring& dir) {
-    Ran ran = RunAll(dir + L"\\Uninstall.exe", L"/S");
+  Ran Uninstall(const std::wstring& dir, const std::function<void()>& atExit = nullptr) {
+    Ran ran = RunAll(dir + L"\\Uninstall.exe", L"/S", kSetupTimeoutMs, atExit);
     std::printf("Uninstall.exe /S: exit %d in %lu ms\n", ran.exitCode ? static_cast<int>(*ran.exitCode) : -1,
                 static_cast<unsigned long>(ran.milliseconds));
     return ran;
+  }
+  // The silent uninstall exactly as registered ("...\Uninstall.exe" /S).
+  Ran QuietUninstall(const std::function<void()>& atExit = nullptr) {
+    std::wstring line = RegString(L"QuietUninstallString").value_or(L"");
+    size_t close = line.find(L'"', 1);
+    if (line.empty() || line[0] != L'"' || close == std::wstring::npos) {
+      ADD_FAILURE() << "no QuietUninstallString: " << Narrow(line);
+      return {};
+    }
+    Ran ran = RunAll(line.substr(1, close - 1), line.substr(close + 2), kSetupTimeoutMs, atExit);
+    std::printf("%s: exit %d in %lu ms\n", Narrow(line).c_str(), ran.exitCode ? static_cast<int>(*ran.exitCode) : -1,
+                static_cast<unsigned long>(ran.milliseconds));
+    return ran;
+  }
+
+  // Turns the installed program into "an older version": every program file with other
+  // bytes at its end, and settings and logs beside it. The folder as it then is.
+  std::map<std::wstring, std::string> MakeOlder(const std::wstring& dir) {
+    for (const auto& [name, bytes] : FilesUnder(dir)) EXPECT_TRUE(WriteBytes(dir + L"\\" + name, bytes + "~older"));
+    EXPECT_TRUE(WriteBytes(dir + L"\\Velmora.ini", "[Log   ]1\r\n[LogTXT]0\r\n"));
+    EXPECT_TRUE(WriteBytes(dir + L"\\C" + texts::kDriveLogSuffix + L".csv", ToCp932(texts::kHeaderDrive) + "\r\n"));
+    return FilesUnder(dir);
+  }
+  // Nothing of Velmora on the system: no entry, no Start-menu link.
+  void ExpectNotInstalled(const char* what) {
+    EXPECT_FALSE(KeyExists()) << what;
+    EXPECT_FALSE(Exists(programs_ + L"\\Velmora.lnk")) << what;
   }
 
   std::wstring startup_, commonStartup_, programs_;
@@ -414,10 +425,26 @@ TEST_F(Setup, UpgradeWaitsForARunningCheckAndNeverHalfReplaces) {
     EXPECT_EQ(ran.exitCode, 2u) << "setup replaced a running program";
     EXPECT_TRUE(FilesUnder(dir) == before) << "a failed upgrade changed the folder";
 
+    // A run killed while it waits leaves its journal and the files it wrote beside the old
+    // ones; the next run takes them away before it gives up too: the folder as before.
+    {
+      Process killed(SetupExe(), L"/S /D=" + dir);
+      ASSERT_TRUE(Eventually([&] { return Exists(dir + L"\\Uninstall.exe.new"); }, 30000)) << "nothing staged";
+      Sleep(1000);  // well into its wait
+    }
+    EXPECT_TRUE(Exists(dir + L"\\" + std::wstring(setup::kJournalName))) << "the killed run kept no journal";
+    EXPECT_EQ(Install(dir).exitCode, 2u);
+    EXPECT_TRUE(FilesUnder(dir) == before) << "the files of a killed run were left behind";
+
     // The same upgrade while the check ends during the wait completes.
     Process setup(SetupExe(), L"/S /D=" + dir);
     ASSERT_TRUE(setup.Started());
     EXPECT_FALSE(setup.WaitExit(2000)) << "setup did not wait for the running check";
+    // A second setup program, or an uninstaller, meanwhile stays out of its way.
+    Ran second = Install(dir);
+    EXPECT_EQ(second.exitCode, 2u) << "a second setup program ran beside the first";
+    EXPECT_LT(second.milliseconds, 5000u);
+    EXPECT_EQ(Uninstall(dir).exitCode, 2u) << "the uninstaller ran beside a setup program";
     auto box = WaitMessageBox(check, 1000);
     ASSERT_TRUE(box);
     CloseMessageBox(*box);
@@ -466,6 +493,14 @@ TEST_F(Setup, WizardRefusesAnUnwritableFolderAndUninstallerCanDeleteTheData) {
       PostMessageW(refused, WM_COMMAND, IDOK, 0);
       WaitGone(refused, 5000);
     }
+    // A folder of the user's is refused in the same way.
+    parent.Write(L"mine.txt", "mine");
+    SetText(edit, parent.Path());
+    PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    HWND occupied = WaitDialogWith(L"Velmora のものではないファイルがあります", 10000);
+    ASSERT_NE(occupied, nullptr) << "a folder of the user's was accepted";
+    PostMessageW(occupied, WM_COMMAND, IDOK, 0);
+    WaitGone(occupied, 5000);
     EXPECT_TRUE(directoryPage()) << "the folder page was left";
     EXPECT_FALSE(KeyExists());
 
@@ -497,13 +532,18 @@ TEST_F(Setup, WizardRefusesAnUnwritableFolderAndUninstallerCanDeleteTheData) {
 
   Process uninstall(dir + L"\\Uninstall.exe", L"");
   ASSERT_TRUE(uninstall.Started());
-  HWND wizard = WaitDialogWith(L"Velmora 3.01 アンインストール", 15000);
-  ASSERT_NE(wizard, nullptr) << "no uninstall wizard";
-  HWND question = nullptr;
-  ASSERT_TRUE(PressUntil(wizard, 1, [&] { return (question = WaitDialogWith(L"残しますか", 0)) != nullptr; }));
-  PostMessageW(question, WM_COMMAND, IDNO, 0);
-  ASSERT_TRUE(PressUntil(wizard, 1, [&] { return !IsWindow(wizard); }));
-  for (int i = 0; i < 100 && KeyExists(); ++i) Sleep(50);
+  HWND confirm = WaitDialogWith(L"Velmora 3.01 アンインストール", 15000);
+  ASSERT_NE(confirm, nullptr) << "the uninstaller asks nothing";
+  HWND deleteData = ChildWithText(confirm, uninstall::texts::kDeleteData);
+  HWND go = ChildWithText(confirm, uninstall::texts::kUninstallButton);
+  ASSERT_TRUE(deleteData && go) << "no check box for the data or no 「アンインストール(&U)」 button";
+  Click(deleteData);
+  ASSERT_TRUE(Eventually([&] { return SendMessageW(deleteData, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+  Click(go);
+  HWND done = WaitDialogWith(uninstall::texts::kDone, 30000);
+  ASSERT_NE(done, nullptr) << "the uninstaller does not say it is done";
+  PostMessageW(done, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(uninstall.WaitExit(10000), 0u);
 
   ExpectNoProgramFiles(dir);
   EXPECT_FALSE(KeyExists());
@@ -512,18 +552,9 @@ TEST_F(Setup, WizardRefusesAnUnwritableFolderAndUninstallerCanDeleteTheData) {
   EXPECT_EQ(ReadBytes(dir + L"\\mine.csv"), "a,b\r\n") << "a file of the user's was deleted";
 }
 
-// The uninstaller's helpers in vb6stkit.dll: links found by what they start, logs by
-// their first line.
+// The uninstaller's helpers: links found by what they start, logs by their first line;
+// a link another program holds is named, not deleted.
 TEST_F(Setup, HelpersDeleteOnlyVelmorasLinksAndLogs) {
-  HMODULE dll = LoadLibraryW((StageDir() + L"\\vb6stkit.dll").c_str());
-  ASSERT_NE(dll, nullptr);
-  using DeleteLinksTo = LONG(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR);
-  using DeleteCheckLogs = LONG(WINAPI*)(LPCWSTR);
-  auto deleteLinksTo = reinterpret_cast<DeleteLinksTo>(reinterpret_cast<void*>(GetProcAddress(dll, "fDeleteLinksToW")));
-  auto deleteCheckLogs =
-      reinterpret_cast<DeleteCheckLogs>(reinterpret_cast<void*>(GetProcAddress(dll, "fDeleteCheckLogsW")));
-  ASSERT_TRUE(deleteLinksTo && deleteCheckLogs);
-
   velmora::testing::TempDir links(L"velmora-links"), program(L"velmora-program");
   program.Write(L"Velmora.exe", "MZ");
   const std::wstring exe = program.File(L"Velmora.exe");
@@ -545,7 +576,16 @@ TEST_F(Setup, HelpersDeleteOnlyVelmorasLinksAndLogs) {
   for (const LinkRow& row : linkRows) ASSERT_TRUE(SaveLink(links.File(row.name), row.target, L"/DISK=C /SIZE=1"));
   links.Write(L"not a link.lnk", "garbage");
   links.Write(L"Velmora D.txt", "not a .lnk");
-  EXPECT_EQ(deleteLinksTo(links.Path().c_str(), L"*.lnk", exe.c_str()), 4);
+  SetFileAttributesW(links.File(L"any name.lnk").c_str(), FILE_ATTRIBUTE_READONLY);
+  std::vector<std::wstring> found = setup::LinksTo(links.Path(), L"*.lnk", exe);
+  EXPECT_EQ(found.size(), 4u);
+  {
+    KernelHandle held(CreateFileW(links.File(L"Velmora C.lnk").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(setup::HeldFiles(found), std::vector<std::wstring>{links.File(L"Velmora C.lnk")});
+  }
+  EXPECT_TRUE(setup::HeldFiles(found).empty());
+  EXPECT_EQ(setup::DeleteFiles(found).removed, 4);
   for (const LinkRow& row : linkRows) EXPECT_EQ(Exists(links.File(row.name)), !row.deleted) << Narrow(row.name);
   EXPECT_TRUE(Exists(links.File(L"not a link.lnk")));
   EXPECT_TRUE(Exists(links.File(L"Velmora D.txt")));
@@ -567,9 +607,245 @@ TEST_F(Setup, HelpersDeleteOnlyVelmorasLinksAndLogs) {
       {L"empty.csv", "", false},
   };
   for (const LogRow& row : logRows) program.Write(row.name, row.bytes);
-  EXPECT_EQ(deleteCheckLogs(program.Path().c_str()), 3);
+  EXPECT_EQ(setup::DeleteCheckLogs(program.Path()).removed, 3);
   for (const LogRow& row : logRows) EXPECT_EQ(Exists(program.File(row.name)), !row.deleted) << Narrow(row.name);
-  FreeLibrary(dll);
+}
+
+// Folders and /D= texts the setup program must refuse, silently, before it writes
+// anything; and the folders it must take. A refused run changes nothing anywhere.
+TEST_F(Setup, RefusesFoldersAndFolderArgumentsItCannotUse) {
+  ASSERT_FALSE(KeyExists()) << "Velmora is already installed in this prefix";
+  wchar_t freeDrive = 0;
+  for (wchar_t c = L'Q'; c >= L'G' && !freeDrive; --c)
+    if (!(GetLogicalDrives() & (1u << (c - L'A')))) freeDrive = c;
+  struct Row {
+    const char* what;
+    // Prepares the parent folder; the setup program's arguments.
+    std::function<std::wstring(velmora::testing::TempDir&)> arrange;
+    DWORD exitCode;
+  } const rows[] = {
+      {"a folder of the user's",
+       [](auto& p) {
+         CreateDirectoryW(p.File(L"Velmora").c_str(), nullptr);
+         p.Write(L"Velmora\\mine.txt", "mine");
+         return L"/S /D=" + p.File(L"Velmora");
+       },
+       2},
+      {"the user's files of Velmora's names",
+       [](auto& p) {
+         CreateDirectoryW(p.File(L"Docs").c_str(), nullptr);
+         CreateDirectoryW(p.File(L"Docs\\images").c_str(), nullptr);
+         p.Write(L"Docs\\README-ja.txt", "my notes");
+         p.Write(L"Docs\\images\\drive.png", "my picture");
+         return L"/S /D=" + p.File(L"Docs");
+       },
+       2},
+      {"a file of that name",
+       [](auto& p) {
+         p.Write(L"Velmora", "a file");
+         return L"/S /D=" + p.File(L"Velmora");
+       },
+       2},
+      {"a path through a file",
+       [](auto& p) {
+         p.Write(L"mine.txt", "mine");
+         return L"/S /D=" + p.File(L"mine.txt\\Velmora");
+       },
+       2},
+      {"a relative path", [](auto&) { return std::wstring(L"/S /D=Tools\\Velmora"); }, 2},
+      {"a quoted argument", [](auto& p) { return L"/S \"/D=" + p.File(L"Velmora") + L"\""; }, 2},
+      {"a quoted folder", [](auto& p) { return L"/S /D=\"" + p.File(L"Velmora") + L"\""; }, 2},
+      {"forward slashes",
+       [](auto& p) {
+         std::wstring path = p.File(L"Velmora");
+         std::replace(path.begin(), path.end(), L'\\', L'/');
+         return L"/S /D=" + path;
+       },
+       2},
+      {"a lower-case key", [](auto& p) { return L"/S /d=" + p.File(L"Velmora"); }, 2},
+      {"/D= before /S", [](auto& p) { return L"/D=" + p.File(L"Velmora") + L" /S"; }, 2},
+      {"a drive that does not exist",
+       [freeDrive](auto&) { return std::wstring(L"/S /D=") + freeDrive + L":\\Velmora"; }, 2},
+      {"an empty folder",
+       [](auto& p) {
+         CreateDirectoryW(p.File(L"Velmora").c_str(), nullptr);
+         return L"/S /D=" + p.File(L"Velmora");
+       },
+       0},
+      {"a folder to be made two levels down", [](auto& p) { return L"/S /D=" + p.File(L"a\\b\\Velmora"); }, 0},
+      {"the settings and logs an uninstall kept",
+       [](auto& p) {
+         CreateDirectoryW(p.File(L"Velmora").c_str(), nullptr);
+         p.Write(L"Velmora\\Velmora.ini", "[Log   ]1\r\n");
+         p.Write(L"Velmora\\Data.csv", ToCp932(texts::kHeaderDir) + "\r\n");
+         return L"/S /D=" + p.File(L"Velmora");
+       },
+       0},
+  };
+  for (const Row& row : rows) {
+    velmora::testing::TempDir parent(L"velmora-place");
+    const std::wstring args = row.arrange(parent);
+    const std::map<std::wstring, std::string> before = FilesUnder(parent.Path());
+    const std::vector<std::wstring> entries = FolderEntries(parent.Path());
+    Ran ran = InstallWith(args);
+    EXPECT_EQ(ran.exitCode, row.exitCode) << row.what;
+    if (row.exitCode != 0) {
+      EXPECT_TRUE(FilesUnder(parent.Path()) == before) << row.what << ": something was written";
+      EXPECT_TRUE(FolderEntries(parent.Path()) == entries) << row.what << ": a folder was made";
+      ExpectNotInstalled(row.what);
+      EXPECT_FALSE(Exists(KnownFolder(FOLDERID_LocalAppData) + L"\\Programs\\Velmora")) << row.what;
+      continue;
+    }
+    const std::wstring dir = RegString(L"InstallLocation").value_or(L"");
+    EXPECT_EQ(dir.rfind(parent.Path(), 0), 0u) << row.what << ": installed elsewhere: " << Narrow(dir);
+    ExpectProgramFiles(dir);
+    for (const auto& [name, bytes] : before) EXPECT_EQ(ReadBytes(parent.File(name)), bytes) << Narrow(name);
+    EXPECT_EQ(Uninstall(dir).exitCode, 0u) << row.what;
+    ExpectNotInstalled(row.what);
+  }
+}
+
+// An upgrade that meets a file another program holds, a read-only file or a leftover of
+// another run ends with exactly one version in the folder: the new one (exit 0), or the
+// old one byte for byte (exit 2). The settings and the logs are never touched.
+TEST_F(Setup, UpgradeFaultsLeaveExactlyOneVersion) {
+  ASSERT_FALSE(KeyExists()) << "Velmora is already installed in this prefix";
+  // The setup program writes the program's files in the list's order, Uninstall.exe last.
+  const std::wstring lastPicture = std::prev(staged_.end())->first;
+  struct Hold {
+    const wchar_t* name;
+    DWORD share;
+  };
+  struct Row {
+    const char* what;
+    std::vector<Hold> held;  // held open by this process while the setup program runs
+    std::vector<const wchar_t*> readOnly, inTheWay;
+    DWORD exitCode;
+  } const rows[] = {
+      {"a file held open without sharing", {{L"Velmora.html", 0}}, {}, {}, 2},
+      {"a rename refused at the first file", {{L"Velmora.exe", FILE_SHARE_READ | FILE_SHARE_WRITE}}, {}, {}, 2},
+      {"a rename refused at the last old file", {{L"Uninstall.exe", FILE_SHARE_READ | FILE_SHARE_WRITE}}, {}, {}, 2},
+      {"a rename refused at a picture", {{lastPicture.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE}}, {}, {}, 2},
+      {"read-only program files", {}, {L"Velmora.exe", L"vb6stkit.dll", L"Uninstall.exe"}, {}, 0},
+      {"a leftover of another run in the way", {}, {}, {L"vb6stkit.dll.old"}, 2},
+  };
+  for (const Row& row : rows) {
+    velmora::testing::TempDir parent(L"velmora-fault");
+    const std::wstring dir = parent.Path() + L"\\Velmora";
+    ASSERT_EQ(Install(dir).exitCode, 0u) << row.what;
+    std::map<std::wstring, std::string> older = MakeOlder(dir);
+    for (const wchar_t* name : row.inTheWay) ASSERT_TRUE(WriteBytes(dir + L"\\" + name, "someone's"));
+    older = FilesUnder(dir);
+    for (const wchar_t* name : row.readOnly) SetFileAttributesW((dir + L"\\" + name).c_str(), FILE_ATTRIBUTE_READONLY);
+    Ran ran;
+    {
+      std::vector<KernelHandle> holds;
+      for (const Hold& hold : row.held) {
+        holds.emplace_back(CreateFileW((dir + L"\\" + hold.name).c_str(), GENERIC_READ, hold.share, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holds.back()) << row.what;
+      }
+      ran = Install(dir);
+    }
+    EXPECT_EQ(ran.exitCode, row.exitCode) << row.what;
+    if (row.exitCode == 0) {
+      ExpectProgramFiles(dir);
+      EXPECT_EQ(ReadBytes(dir + L"\\Velmora.ini"), older[L"Velmora.ini"]) << row.what;
+    } else {
+      EXPECT_TRUE(FilesUnder(dir) == older) << row.what << ": the folder is not the old version byte for byte";
+      for (const wchar_t* name : row.inTheWay) DeleteFileW((dir + L"\\" + name).c_str());
+    }
+    EXPECT_EQ(Uninstall(dir).exitCode, 0u) << row.what;
+    ExpectNotInstalled(row.what);
+  }
+}
+
+// A full disk: a first installation that does not fit leaves no folder; an upgrade
+// that does not fit leaves the old version and no file of the new one.
+TEST_F(Setup, AFullDiskLeavesNothingBehind) {
+  ASSERT_FALSE(KeyExists()) << "Velmora is already installed in this prefix";
+  size_t bytes = 0;
+  for (const auto& [name, content] : staged_) bytes += content.size();
+  {
+    TinyDrive tiny(bytes / 2);
+    if (!tiny.Ready()) GTEST_SKIP() << tiny.Why();
+    EXPECT_EQ(Install(tiny.Root() + L"Tools\\Velmora").exitCode, 2u);
+    EXPECT_TRUE(FolderEntries(tiny.Root()).empty()) << "a first installation left something on a full disk";
+    ExpectNotInstalled("a first installation on a small drive");
+  }
+  struct Row {
+    const char* what;
+    uint64_t free;  // left on the drive before the upgrade
+  } const rows[] = {
+      {"no room for the journal", 0},
+      {"room for a few files", bytes / 3},
+  };
+  for (const Row& row : rows) {
+    TinyDrive drive(bytes * 3);
+    ASSERT_TRUE(drive.Ready()) << drive.Why();
+    const std::wstring dir = drive.Root() + L"Velmora";
+    ASSERT_EQ(Install(dir).exitCode, 0u) << row.what;
+    const std::map<std::wstring, std::string> older = MakeOlder(dir);
+    drive.Fill(row.free);
+    EXPECT_EQ(Install(dir).exitCode, 2u) << row.what;
+    EXPECT_TRUE(FilesUnder(dir) == older) << row.what << ": the old version is not whole, or new files are left";
+    DeleteFileW((drive.Root() + L"filler").c_str());
+    EXPECT_EQ(Uninstall(dir).exitCode, 0u) << row.what;
+    EXPECT_EQ(FolderEntries(dir),
+              (std::vector<std::wstring>{L"C" + std::wstring(texts::kDriveLogSuffix) + L".csv", L"Velmora.ini"}))
+        << row.what << ": the uninstall on another drive than the temporary folder's left more than the data";
+  }
+}
+
+// The silent uninstall, run as registered, ends only when it is done and tells the
+// truth: 2 while Velmora runs or a start-up link cannot be deleted, and then nothing is
+// removed (program files, links, the installed-programs entry); 0 when all is gone, the
+// folder included, at the moment it ends.
+TEST_F(Setup, SilentUninstallEndsWhenDoneAndTellsTheTruth) {
+  ASSERT_FALSE(KeyExists()) << "Velmora is already installed in this prefix";
+  velmora::testing::TempDir parent(L"velmora-uninstall");
+  const std::wstring dir = parent.Path() + L"\\Velmora", exe = dir + L"\\Velmora.exe";
+  ASSERT_EQ(Install(dir).exitCode, 0u);
+  const std::wstring link = startup_ + L"\\Velmora C.lnk";
+  ASSERT_TRUE(SaveLink(link, exe, L"/DISK=C /SIZE=100"));
+  const std::map<std::wstring, std::string> before = FilesUnder(dir);
+  wchar_t tempPath[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, tempPath);
+  const std::wstring report = std::wstring(tempPath) + uninstall::texts::kReportName;
+  auto expectUntouched = [&](const char* what) {
+    EXPECT_TRUE(FilesUnder(dir) == before) << what << ": the program files changed";
+    EXPECT_TRUE(KeyExists()) << what << ": the installed-programs entry is gone";
+    EXPECT_TRUE(ReadLink(programs_ + L"\\Velmora.lnk")) << what << ": the Start-menu entry is gone";
+    EXPECT_TRUE(ReadLink(link)) << what << ": the start-up link is gone";
+  };
+  {
+    Process check(exe, L"/DISK=C /SIZE=99999999", dir);
+    ASSERT_TRUE(WaitMessageBox(check, 15000)) << "the check shows no warning";
+    Ran ran = QuietUninstall();
+    EXPECT_EQ(ran.exitCode, 2u) << "uninstalled a running program";
+    EXPECT_GE(ran.milliseconds, 9000u) << "did not wait for the running check";
+    expectUntouched("Velmora running");
+  }
+  {
+    KernelHandle held(CreateFileW(link.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    DeleteFileW(report.c_str());
+    EXPECT_EQ(QuietUninstall().exitCode, 2u) << "a start-up link it could not delete";
+    expectUntouched("a start-up link held");
+    std::optional<std::string> said = ReadBytes(report);
+    ASSERT_TRUE(said) << "no report of what was left";
+    EXPECT_NE(said->find(Narrow(link)), std::string::npos) << "the report does not name the link: " << *said;
+    DeleteFileW(report.c_str());
+  }
+  bool goneAtExit = false;
+  EXPECT_EQ(QuietUninstall([&] { goneAtExit = !Exists(dir) && !KeyExists(); }).exitCode, 0u);
+  EXPECT_TRUE(goneAtExit) << "the folder or the entry was still there when the uninstaller ended";
+  EXPECT_FALSE(ReadLink(link));
+  EXPECT_FALSE(ReadLink(programs_ + L"\\Velmora.lnk"));
+  EXPECT_FALSE(Exists(report));
+  for (const std::wstring& name : FolderEntries(tempPath))
+    EXPECT_EQ(name.rfind(L"Velmora-uninstall", 0), std::wstring::npos)
+        << Narrow(name) << " left in the temporary folder";
 }
 
 }  // namespace
