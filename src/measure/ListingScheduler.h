@@ -175,6 +175,7 @@ class ListingScheduler {
   DirListing Take(const std::wstring& dirPath) {
     State& s = *state_;
     Hold hold(s.mutex);
+    bool capped = s.ahead >= s.aheadLimit;  // workers may sleep for the cap
     auto found = s.order.begin();
     while (found != s.order.end() && (*found)->path != dirPath) ++found;
     if (found == s.order.end()) {
@@ -195,15 +196,19 @@ class ListingScheduler {
         State& s;
         ~Awaited() { s.awaited = nullptr; }
       } awaited{s};
-      s.workReady.NotifyAll();
+      // Nobody lists it yet: the worker kept for the walk takes it. (One being listed is
+      // announced on `listed` by its worker.)
+      if (job->state == JobState::kWaiting) s.workReady.NotifyAll();
       WaitPumping<Sync>(
           s.mutex, s.listed, [&job] { return job->state == JobState::kDone; }, pump_);
     }
     // Its subdirectories stand right after it; it leaves the list.
+    capped = capped || s.ahead >= s.aheadLimit;
     s.order.erase(job->place);
     job->dropped = true;
     if (job->ahead) --s.ahead;
-    s.workReady.NotifyAll();
+    // Of what the walk changes, only room under the cap gives a sleeping worker work.
+    if (capped && s.ahead < s.aheadLimit) s.workReady.NotifyAll();
     if (job->error) std::rethrow_exception(job->error);
     return std::move(job->listing);
   }
@@ -339,8 +344,9 @@ class ListingScheduler {
             job->error = std::current_exception();
           }
         }
+        // This worker looks for its next directory itself; the others are woken only
+        // by what gives them one (a queued directory, the awaited one, the cap, the stop).
         if (job.get() == awaited) listed.NotifyAll();
-        workReady.NotifyAll();
       }
     }
   };

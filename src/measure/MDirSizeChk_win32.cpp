@@ -1,7 +1,7 @@
 #include <windows.h>
 
+#include <memory>
 #include <optional>
-#include <vector>
 
 #include "base/Handle.h"
 #include "base/Text.h"
@@ -35,11 +35,12 @@ enum class IdListing { kListed, kRefused, kBroken, kUnsupported };
 // Lists every entry of an open directory, with each entry's file ID (the identity that
 // tells a loop) and, for a reparse point, its tag. Only the end of the listing ends it.
 IdListing ListWithIds(HANDLE dir, DirListing& listing) {
-  std::vector<uint64_t> buffer(kListingBuffer / sizeof(uint64_t));  // aligned as the entries need
+  // Aligned as the entries need; not cleared first, the system writes what is read.
+  auto buffer = std::make_unique_for_overwrite<uint64_t[]>(kListingBuffer / sizeof(uint64_t));
   bool first = true;
-  while (GetFileInformationByHandleEx(dir, FileIdBothDirectoryInfo, buffer.data(), kListingBuffer)) {
+  while (GetFileInformationByHandleEx(dir, FileIdBothDirectoryInfo, buffer.get(), kListingBuffer)) {
     first = false;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
+    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.get());
     for (;;) {
       const auto* e = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes);
       std::wstring_view name(e->FileName, e->FileNameLength / sizeof(wchar_t));
