@@ -35,7 +35,7 @@ mkdir "$flat" "$branching"
 python3 "$here/make_tree.py" "$flat" "$top" "$mid" "$perDir"
 python3 "$here/make_tree.py" "$branching" branching 20
 
-wineserver -p60
+wineserver -p60 || true  # one already running serves as well
 for tree in "$flat" "$branching"; do
   du -sb "$tree" >/dev/null                                     # warm the cache
   wine "$bench" sequential "Z:${tree//\//\\}" >/dev/null         # and Wine
@@ -51,9 +51,13 @@ round() {
   local label=$1 tree=$2 r=$3 win s w m naive=""
   win="Z:${tree//\//\\}"
   read -r s _ < <(timed du -sb "$tree"); du_s[$label]+="$s "
+  # The older build goes first in every other round, so that neither gains from its place.
+  if [ -n "$before" ] && ((r % 2 == 0)); then
+    read -r _ _ < <(timed wine "$before" velmora "$win"); before_s[$label]+="$(walkSeconds) "
+  fi
   read -r w m < <(timed wine "$bench" velmora "$win"); velmora_s[$label]+="$(walkSeconds) "
   velmora_w[$label]+="$w "; velmora_m[$label]+="$m "
-  if [ -n "$before" ]; then
+  if [ -n "$before" ] && ((r % 2 == 1)); then
     read -r _ _ < <(timed wine "$before" velmora "$win"); before_s[$label]+="$(walkSeconds) "
   fi
   if [ "$label" = flat ]; then

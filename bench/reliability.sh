@@ -30,7 +30,7 @@ cp "$built" "$work/Velmora.exe"
 printf '[Log   ]1\r\n[LogTXT]0\r\n' >"$work/Velmora.ini"
 log="$work/Cドライブのログ.csv"
 
-wineserver -p60
+wineserver -p60 || true  # one already running serves as well
 wine "$work/Velmora.exe" /DISK=C /SIZE=0 >/dev/null 2>&1 || true   # warm Wine up
 rm -f "$log"
 
