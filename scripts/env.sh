@@ -7,11 +7,11 @@ export VELMORA_ROOT
 export VELMORA_CACHE="${VELMORA_CACHE:-$VELMORA_ROOT/.cache}"
 export HOME="$VELMORA_CACHE/home"
 # Wine runs in the Japanese locale (code page 932) once it exists: scripts/setup makes
-# it, and naming a locale that does not exist yet only makes the shell complain.
+# it. A shell started before setup made it cannot switch to it itself and would say so;
+# the programs it starts can, so that complaint is not shown.
 velmora_has_ja_locale() { [ "$(LC_ALL=ja_JP.UTF-8 locale charmap 2>/dev/null)" = UTF-8 ]; }
 if velmora_has_ja_locale; then
-  export LANG=ja_JP.UTF-8
-  export LC_ALL=ja_JP.UTF-8
+  { export LANG=ja_JP.UTF-8; export LC_ALL=ja_JP.UTF-8; } 2>/dev/null
 fi
 export WINEDEBUG="${WINEDEBUG:--all,err+winediag}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

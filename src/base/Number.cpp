@@ -183,18 +183,18 @@ std::wstring FormatGeneral(float value) {
   std::string out = d.negative ? "-" : "";
   if (exponent >= 7 || exponent < -5) {
     out += digits.substr(0, 1);
-    if (digits.size() > 1) out += "." + digits.substr(1);
+    if (digits.size() > 1) out.append(1, '.').append(digits, 1);
     char e[16];
     std::snprintf(e, sizeof e, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
     out += e;
   } else if (exponent < 0) {
-    out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+    out.append("0.").append(static_cast<size_t>(-exponent - 1), '0').append(digits);
   } else {
     size_t intLen = static_cast<size_t>(exponent) + 1;
     if (digits.size() <= intLen)
-      out += digits + std::string(intLen - digits.size(), '0');
+      out.append(digits).append(intLen - digits.size(), '0');
     else
-      out += digits.substr(0, intLen) + "." + digits.substr(intLen);
+      out.append(digits, 0, intLen).append(1, '.').append(digits, intLen);
   }
   return Widen(out);
 }

@@ -227,7 +227,9 @@ TEST(DirDialog, TheShellsDialogIsModalShowsTheTitleAndGivesOnlyFolders) {
     EXPECT_TRUE(answer.ownerDisabled) << row.name;
     EXPECT_TRUE(answer.titleShown) << row.name;
     EXPECT_EQ(answer.root, desktop) << row.name << ": the tree starts at the desktop";
-    if (!row.choose.empty()) EXPECT_EQ(answer.okEnabled, row.confirmable) << row.name;
+    if (!row.choose.empty()) {
+      EXPECT_EQ(answer.okEnabled, row.confirmable) << row.name;
+    }
     EXPECT_EQ(result, row.expected) << row.name;
     EXPECT_TRUE(IsWindowEnabled(owner)) << row.name;
   }
