@@ -38,6 +38,7 @@ trees="flat single"
 if /usr/bin/python3 -c 'import fusepy' 2>/dev/null; then
   /usr/bin/python3 "$here/../tests/tools/slowfs.py" "$work/fuse" "$slow" 3600 >/dev/null 2>&1 &
   fuse_pid=$!
+  disown "$fuse_pid"  # killed at the end without the shell's notice of it
   for _ in $(seq 50); do mountpoint -q "$work/fuse" && break; sleep 0.1; done
 fi
 if mountpoint -q "$work/fuse"; then trees="$trees slow"; else echo "slow: left out (no FUSE file system here)"; fi
@@ -51,6 +52,8 @@ for t in $trees; do
   esac
   echo
   echo "== $t: $what; load average $(cut -d' ' -f1-3 /proc/loadavg)"
-  timeout 1200 xvfb-run -a sh -c 'wineserver -p60; wine "$1" "$2" "$3" "$4"' sh "$bench" "Z:${dir//\//\\}" "$walks" "$pause" ||
+  # Without the X server's and Wine's remarks on their own ending and on the FUSE mount.
+  timeout 1200 xvfb-run -a sh -c 'wineserver -p60; wine "$1" "$2" "$3" "$4"' sh "$bench" "Z:${dir//\//\\}" "$walks" "$pause" \
+    2> >(grep -v -e '^X connection to' -e 'Read access denied for device' >&2) ||
     echo "$t: the benchmark failed (exit $?)"
 done
