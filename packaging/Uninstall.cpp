@@ -35,10 +35,18 @@
 #include "base/Handle.h"
 #include "base/PathForm.h"
 #include "base/ProgramFolder.h"
+#include "base/SystemLibrary.h"
 #include "shortcut/MDllChk.h"
 
 namespace velmora::uninstall {
 namespace {
+
+// The user's temporary folder, ending in a backslash; empty if the system cannot say.
+std::wstring TempFolder() {
+  wchar_t path[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, path);
+  return n > 0 && n <= MAX_PATH ? std::wstring(path, n) : std::wstring();
+}
 
 using setup::Outcome;
 using setup::Removal;
@@ -214,14 +222,11 @@ class Uninstaller {
   void LeaveFolder() {
     RemoveDirectoryW(SystemPathForm(InFolder(folder_, L"images")).c_str());
     std::wstring file = self_, holder;
-    wchar_t temp[MAX_PATH + 1];
-    DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    if (n > 0 && n <= MAX_PATH) {
-      for (int attempt = 0; attempt < 10 && holder.empty(); ++attempt) {
-        std::wstring dir = std::wstring(temp) + L"Velmora-uninstall-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                           std::to_wstring(GetTickCount() + attempt);
-        if (CreateDirectoryW(dir.c_str(), nullptr)) holder = dir;
-      }
+    const std::wstring temp = TempFolder();
+    for (int attempt = 0; attempt < 10 && holder.empty() && !temp.empty(); ++attempt) {
+      std::wstring dir = temp + L"Velmora-uninstall-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                         std::to_wstring(GetTickCount() + attempt);
+      if (CreateDirectoryW(dir.c_str(), nullptr)) holder = dir;
     }
     if (!holder.empty() && MoveFileExW(self_.c_str(), (holder + L"\\Uninstall.exe").c_str(), 0)) {
       file = holder + L"\\Uninstall.exe";
@@ -240,10 +245,9 @@ class Uninstaller {
   // through its environment, never through the command text, so no character of theirs
   // is read as a command.
   static void DeleteAfterEnd(const std::wstring& file, const std::wstring& folder) {
-    wchar_t system[MAX_PATH];
-    UINT n = GetSystemDirectoryW(system, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return;
-    const std::wstring cmd = std::wstring(system) + L"\\cmd.exe", ping = std::wstring(system) + L"\\PING.EXE";
+    const std::wstring system = SystemFolder();
+    if (system.empty()) return;
+    const std::wstring cmd = system + L"\\cmd.exe", ping = system + L"\\PING.EXE";
     SetEnvironmentVariableW(L"VELMORA_FILE", file.c_str());
     SetEnvironmentVariableW(L"VELMORA_FOLDER", folder.c_str());
     SetEnvironmentVariableW(L"VELMORA_PING", ping.c_str());
@@ -254,8 +258,8 @@ class Uninstaller {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, system, &si,
-                       &pi)) {
+    if (CreateProcessW(cmd.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, system.c_str(),
+                       &si, &pi)) {
       CloseHandle(pi.hThread);
       CloseHandle(pi.hProcess);
     }
@@ -270,11 +274,10 @@ class Uninstaller {
       MessageBoxW(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
       return 2;
     }
-    wchar_t temp[MAX_PATH + 1];
-    DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    if (n == 0 || n > MAX_PATH) return 2;
-    KernelHandle file(CreateFileW((std::wstring(temp) + texts::kReportName).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring temp = TempFolder();
+    if (temp.empty()) return 2;
+    KernelHandle file(CreateFileW((temp + texts::kReportName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     int bytes =
         WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8 = "\xEF\xBB\xBF" + std::string(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');

@@ -4,7 +4,13 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 namespace velmora {
+
+// The system folder (System32, or SysWOW64 for this 32-bit program on 64-bit Windows);
+// empty if the system cannot say.
+std::wstring SystemFolder();
 
 // The address of `function` (a name, or an ordinal through MAKEINTRESOURCEA) in the
 // system library `library` ("shell32.dll"), which is loaded from the system folder on

@@ -3,19 +3,10 @@
 #include "base/FileName.h"
 #include "base/PathForm.h"
 #include "base/ProgramFolder.h"
+#include "base/SystemLibrary.h"
 #include "shortcut/MDllChk.h"
 
 namespace velmora {
-
-namespace {
-
-std::wstring SystemFolder() {
-  wchar_t path[MAX_PATH + 1];
-  UINT n = GetSystemDirectoryW(path, MAX_PATH + 1);
-  return n > 0 && n <= MAX_PATH ? std::wstring(path, n) : std::wstring();
-}
-
-}  // namespace
 
 void LibrarySearchRestrict() {
   // Looked up, not imported: Windows 7 has it only with an update (KB2533623).
